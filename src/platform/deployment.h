@@ -1,0 +1,30 @@
+#pragma once
+// Where the store web server and the file servers live, and which settings folders
+// the agent uses. Build settings, each overridable by a QKAGENT_* environment variable
+// so that the demo store and the tests can point the agent at loopback.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace qk {
+
+struct Deployment {
+    std::string storeHost;        // store web server host
+    int storeHttpsPort = 443;     // port for requests with secure = 1
+    int storeHttpPort = 80;       // port for requests with secure = 0
+    std::string filePrimary;      // "host" or "host:port"
+    std::string fileSecondary;    // "host" or "host:port"
+    std::string caFile;           // extra CA certificate (PEM) trusted for HTTPS; empty: none
+    std::filesystem::path settingsDir;  // root of the settings store
+    std::filesystem::path appDataDir;   // the roaming application-data folder
+
+    // The compiled-in defaults with the environment's overrides applied.
+    static Deployment fromEnvironment();
+
+    // Absolute URL of a path on the store web server. The scheme is informative only:
+    // a StoreRequest's `secure` alone decides scheme and port.
+    [[nodiscard]] std::string storeUrl(std::string_view path) const;
+};
+
+}  // namespace qk

@@ -1,0 +1,51 @@
+#pragma once
+// A text held in a fixed-size field of the store protocol: at most Width - 1 bytes,
+// cut on assignment (and at an embedded NUL, as the C field it stands for would be),
+// so an over-long value never spills into a neighbouring field.
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qk {
+
+template <std::size_t Width>
+class FixedText {
+    static_assert(Width >= 1, "a field holds at least its terminator");
+
+public:
+    static constexpr std::size_t capacity = Width - 1;
+
+    FixedText() = default;
+    FixedText(std::string_view text) { assign(text); }  // NOLINT: implicit by design
+    FixedText(const char* text) { assign(text ? std::string_view(text) : std::string_view()); }  // NOLINT
+    FixedText(const std::string& text) { assign(text); }  // NOLINT
+
+    FixedText& operator=(std::string_view text) { assign(text); return *this; }
+    FixedText& operator=(const std::string& text) { assign(text); return *this; }
+    FixedText& operator=(const char* text) { assign(text ? std::string_view(text) : std::string_view()); return *this; }
+
+    void assign(std::string_view text)
+    {
+        const auto nul = text.find('\0');
+        if (nul != std::string_view::npos)
+            text = text.substr(0, nul);
+        value_.assign(text.substr(0, std::min(text.size(), capacity)));
+    }
+
+    void clear() { value_.clear(); }
+    [[nodiscard]] bool empty() const { return value_.empty(); }
+    [[nodiscard]] std::size_t size() const { return value_.size(); }
+    [[nodiscard]] const std::string& str() const { return value_; }
+    [[nodiscard]] const char* c_str() const { return value_.c_str(); }
+    operator const std::string&() const { return value_; }  // NOLINT: reads like the field it is
+    operator std::string_view() const { return value_; }    // NOLINT
+
+    friend bool operator==(const FixedText& a, std::string_view b) { return a.value_ == b; }
+
+private:
+    std::string value_;
+};
+
+}  // namespace qk

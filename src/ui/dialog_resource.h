@@ -1,0 +1,52 @@
+#pragma once
+// A dialog described as data, the way the agent's windows are specified:
+// size in dialog units, font, caption and one row per control.
+
+#include <string>
+#include <vector>
+
+namespace qk::ui {
+
+enum class ControlKind {
+    PushButton,
+    DefaultPushButton,
+    StaticLeft,
+    StaticRight,
+    StaticCenter,
+    StaticSunken,       // sunken frame around a left-aligned text
+    Edit,
+    PasswordEdit,
+    MultiLineReadOnly,  // multi-line read-only text with a vertical scroll bar
+    DropDownList,
+    ListViewReport,     // report list view; grid lines and full-row selection set by the owner
+    CheckBox,
+    CheckBoxMultiLine,
+    RadioButton,
+    GroupBox,
+    Link,               // text with <a>…</a> parts; reports the index of the clicked link
+    PictureFrame,       // owner-drawn static that shows a picture at (0, 0)
+    ProgressBar,        // bordered
+};
+
+struct ControlSpec {
+    int id = 0;
+    ControlKind kind = ControlKind::StaticLeft;
+    std::string text;   // Windows-1252 bytes
+    int x = 0, y = 0, width = 0, height = 0;  // dialog units
+    bool enabled = true;
+    bool visible = true;
+    std::string hint;   // edit hint text (cue banner), if any
+    int maxLength = 0;  // edit length limit; 0: none
+};
+
+struct DialogResource {
+    int id = 0;
+    int width = 0, height = 0;  // dialog units
+    std::string fontFamily = "Arial";
+    int fontPoints = 10;
+    std::string caption;        // Windows-1252 bytes
+    bool minimizeBox = false;
+    std::vector<ControlSpec> controls;
+};
+
+}  // namespace qk::ui

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/settings_store.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kKey = "Software\\Varnel Software\\VNPurchase\\";
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = fs::temp_directory_path() /
+               ("qk-settings-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    static unsigned mode(const fs::path& p)
+    {
+        struct stat st {};
+        ::stat(p.c_str(), &st);
+        return st.st_mode & 0777;
+    }
+
+    fs::path root;
+};
+
+TEST_F(SettingsStoreTest, KeyIsAFolderAndAValueIsAFileOfItsBytes)
+{
+    qk::SettingsStore store(root);
+    EXPECT_FALSE(store.keyExists(kKey));
+    EXPECT_FALSE(store.writeValue(kKey, "email", "a@b.cd")) << "no key yet";
+    ASSERT_TRUE(store.createKey(kKey));
+
+    const std::string bytes("x\0y\xe9", 4);
+    ASSERT_TRUE(store.writeValue(kKey, "FolderPath", bytes));
+    const fs::path file = root / "Software" / "Varnel Software" / "VNPurchase" / "FolderPath";
+    ASSERT_TRUE(fs::is_regular_file(file));
+    EXPECT_EQ(store.readValue(kKey, "FolderPath"), bytes);
+
+    EXPECT_EQ(mode(file), 0600u);
+    EXPECT_EQ(mode(file.parent_path()), 0700u);
+    EXPECT_EQ(mode(root / "Software"), 0700u);
+
+    ASSERT_TRUE(store.writeValue(kKey, "FolderPath", "short"));
+    EXPECT_EQ(store.readValue(kKey, "FolderPath"), "short") << "rewrite replaces, no leftovers";
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1)
+        << "no temp file left behind";
+}
+
+TEST_F(SettingsStoreTest, MissingValuesDeletesAndNumbers)
+{
+    qk::SettingsStore store(root);
+    ASSERT_TRUE(store.createKey(kKey));
+    EXPECT_FALSE(store.readValue(kKey, "email").has_value());
+    EXPECT_TRUE(store.deleteValue(kKey, "email")) << "deleting a missing value succeeds";
+
+    ASSERT_TRUE(store.writeNumber(kKey, "ABC7", 6));
+    EXPECT_EQ(store.readValue(kKey, "ABC7"), "6");
+    EXPECT_EQ(store.readNumber(kKey, "ABC7"), 6u);
+    ASSERT_TRUE(store.writeValue(kKey, "ABC7", "6x"));
+    EXPECT_FALSE(store.readNumber(kKey, "ABC7").has_value());
+}
+
+TEST_F(SettingsStoreTest, NamesCannotEscapeTheirKey)
+{
+    qk::SettingsStore store(root);
+    ASSERT_TRUE(store.createKey(kKey));
+    EXPECT_FALSE(store.writeValue(kKey, "../evil", "x"));
+    EXPECT_FALSE(store.writeValue(kKey, "..", "x"));
+    EXPECT_FALSE(store.createKey("Software\\..\\..\\etc"));
+    EXPECT_FALSE(fs::exists(root / "evil"));
+}
+
+}  // namespace
