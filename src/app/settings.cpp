@@ -1,0 +1,1 @@
+// settings accessors and the download base

@@ -1,0 +1,1 @@
+// byte-size text
