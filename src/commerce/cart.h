@@ -3,10 +3,15 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/fixed_text.h"
 
 namespace qk {
+
+struct Session;
+struct Catalog;
+struct Purchases;
 
 struct CartItem {
     FixedText<17> productId;   // empty: the slot is free
@@ -26,7 +31,7 @@ struct CartItem {
 inline constexpr int kCartSlots = 20;
 
 struct Cart {
-    std::array<CartItem, kCartSlots> slots;
+    std::array<CartItem, kCartSlots> items;
     bool cartReady = false;
     bool giftMode = false;
     double cartTotal = 0.0;
@@ -34,5 +39,52 @@ struct Cart {
     std::string productListParam;
     std::string cartTotalText;
 };
+
+// What the cart operations read besides the cart itself.
+struct CartContext {
+    Cart& cart;
+    const Session& session;      // storeReady, vendorId, vendorName, taxRate
+    const Catalog& catalog;      // bundle definitions and member prices
+    const Purchases& purchases;  // ownership
+};
+
+// Result codes of addToCart.
+namespace cart_result {
+inline constexpr int kAdded = 1;
+inline constexpr int kStoreNotReady = 0;
+inline constexpr int kTooShort = -1;          // title, price or identifier under 4 characters
+inline constexpr int kAlreadyInCart = -2;
+inline constexpr int kCartFull = -3;          // 19 or more entries
+inline constexpr int kAlreadyOwned = -4;
+inline constexpr int kPurchasesNotLoaded = -5;
+inline constexpr int kHiddenPrice = -6;       // the price text is "hide"
+inline constexpr int kNoSlotForMember = -7;   // a bundle ran out of slots part-way
+inline constexpr int kLastMemberNotAdded = -8;
+}  // namespace cart_result
+
+// Number of non-empty slots; 0 while the store is not set up.
+int cartCount(const Cart& cart, const Session& session);
+
+// True for identifiers longer than 4 characters that begin with "bndl-" in any case.
+bool isBundleId(std::string_view id);
+
+// 0 not in the cart; 1 in it (a bundle counts while any member is); 2 in it with a
+// linked product.
+int cartLookup(const Cart& cart, const Session& session, std::string_view productId);
+
+// Puts a product, or the members of a bundle product, into the cart. Result codes above.
+int addToCart(const CartContext& context, std::string_view productId, std::string_view title,
+              std::string_view price, std::string_view couponCode, std::string_view cartTag,
+              std::string_view linkedId);
+
+// Removes a product with what belongs to it (its whole bundle, or the companion it was
+// added with). 1 removed, 0 nothing found.
+int removeFromCart(Cart& cart, const Session& session, std::string_view productId);
+
+// Empties all 20 slots; the flags stay as they are.
+void clearCart(Cart& cart);
+
+// Fills productListParam, cartTotal and cartTotalText for the purchase request.
+void buildProductList(Cart& cart);
 
 }  // namespace qk

@@ -12,7 +12,7 @@ namespace qk::platform {
 class Shell {
 public:
     virtual ~Shell() = default;
-    // true when the platform accepted the request (the spec'd "result above 32").
+    // true when the platform accepted the request.
     virtual bool open(const std::string& target) = 0;
 };
 

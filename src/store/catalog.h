@@ -53,6 +53,11 @@ inline constexpr std::size_t kCatalogHeaderMax = 299;
 int fetchCatalog(const Deployment& deployment, const Session& session, Catalog& catalog,
                  std::string& header);
 
+// The reply half of fetchCatalog, for a reply already read: empties the records,
+// classifies the reply and fills the records. Rows with fewer than 19 fields are
+// skipped, so the result counts the records kept.
+int parseCatalogReply(std::string_view reply, Catalog& catalog, std::string& header);
+
 // Copies the record at `index` into `out`. 1, or -1 while the catalog is not loaded
 // (or the index is out of range).
 int getProduct(const Catalog& catalog, int index, ProductRecord& out);
@@ -67,5 +72,9 @@ struct ProductPrice {
 // Returns its index, or -1 when there is none.
 int findProductPrice(const Catalog& catalog, std::string_view productId, int percent,
                      ProductPrice& out);
+
+// `priceText` (read as a decimal number; text that is not one reads as 0) less `percent`
+// percent, rounded half up to whole cents, with exactly two decimals ("23.96").
+std::string discountedPrice(std::string_view priceText, int percent);
 
 }  // namespace qk

@@ -27,6 +27,10 @@ struct Purchases {
 int fetchPurchases(const Deployment& deployment, Session& session, Purchases& purchases,
                    SettingsStore& settings);
 
+// The reply half of fetchPurchases, for a reply already read (same results from -3 on).
+int applyPurchasesReply(std::string_view reply, Session& session, Purchases& purchases,
+                        SettingsStore& settings);
+
 // 1 when an order (not a "VOUCHER") for the product exists; the whole order record is
 // copied into `record` (when given), cut to bufferSize - 1 bytes. 0 when not, and always
 // in gift mode; -1 while no purchases are loaded; -2 for an empty identifier.

@@ -1,6 +1,6 @@
 #pragma once
 // The agent's message box: every message of the agent goes through one function with
-// this signature. The app installs AgentMessageBox (ui/agent_message_box.h); tests of
+// this signature. The app installs AgentMessageBox (ui/message_box/agent_message_box.h); tests of
 // other parts install a scripted box that records every call.
 
 #include <functional>

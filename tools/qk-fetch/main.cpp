@@ -1,1 +1,84 @@
-int main() { return 0; }
+// qk-fetch URL FILE [EXPECTED_SIZE]
+// Runs one download exactly as the agent does, without a window: prints every new
+// progress text it sees, then the result message. Exit status 0 only when the
+// download completed.
+
+#include "download/download_job.h"
+#include "download/progress_text.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace {
+
+bool completed(const std::string& progressText)
+{
+    const auto bar = progressText.rfind('|');
+    return bar != std::string::npos &&
+           std::string_view(progressText).substr(bar + 1) == qk::download::kStatusCompleted;
+}
+
+bool parseSize(const char* text, std::uint64_t& size)
+{
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || text[0] == '-')
+        return false;
+    size = value;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: qk-fetch URL FILE [EXPECTED_SIZE]\n");
+        return 1;
+    }
+    std::uint64_t expected = 0;
+    if (argc == 4 && !parseSize(argv[3], expected)) {
+        std::fprintf(stderr, "qk-fetch: EXPECTED_SIZE must be a whole number of bytes\n");
+        return 1;
+    }
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::absolute(argv[2], error);
+    if (error || file.filename().empty()) {
+        std::fprintf(stderr, "qk-fetch: FILE must name a file\n");
+        return 1;
+    }
+
+    qk::download::DownloadJob job;
+    const int started = qk::download::startDownload(job, true, file.parent_path().string(), argv[1],
+                                                    file.filename().string(), expected);
+    if (started != 1) {
+        std::printf("startDownload returned %d\n", started);
+        return 1;
+    }
+
+    std::string text;
+    std::string shown;
+    bool running = true;
+    while (running) {
+        running = qk::download::readProgress(job, text);
+        if (text != shown) {
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+            shown = text;
+        }
+        if (running)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    job.worker.join();
+    qk::download::readProgress(job, text);
+    if (text != shown)
+        std::printf("%s\n", text.c_str());
+    std::printf("%s\n", qk::download::readResultMessage(job).c_str());
+    return completed(text) ? 0 : 1;
+}

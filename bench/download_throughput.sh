@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Download throughput of the agent's engine (qk-fetch) against curl, both fetching
+# the same 1 GiB file from the demo store's primary file server on loopback.
+# Rounds alternate which client goes first; each download is timed for wall clock
+# and CPU (user + sys) and deleted before the next one.
+#
+#   bench/download_throughput.sh [BUILD_DIR]      (default: build/default)
+#   ROUNDS=5 SIZE=268435456 bench/download_throughput.sh build/release
+#
+# Last line: ratio=<engine throughput / curl throughput> engine_cpu_s=<median> curl_cpu_s=<median>
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+build_dir=${1:-build/default}
+rounds=${ROUNDS:-3}
+size=${SIZE:-1073741824}
+fetch="$build_dir/tools/qk-fetch/qk-fetch"
+store="$build_dir/tools/demo-store/demo-store"
+for tool in "$fetch" "$store"; do
+  [ -x "$tool" ] || { echo "missing $tool (build the targets qk-fetch and demo-store)" >&2; exit 2; }
+done
+command -v curl >/dev/null || { echo "curl is needed for the comparison" >&2; exit 2; }
+(( rounds >= 3 )) || { echo "ROUNDS must be at least 3" >&2; exit 2; }
+
+work=$(mktemp -d /tmp/qk-bench.XXXXXX)
+store_pid=""
+cleanup() {
+  if [ -n "$store_pid" ]; then kill "$store_pid" 2>/dev/null || true; wait "$store_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir "$work/state"
+"$store" --state "$work/state" >"$work/store.out" 2>"$work/store.err" &
+store_pid=$!
+for _ in $(seq 100); do
+  grep -q '^DEMO-STORE-READY' "$work/store.out" && break
+  kill -0 "$store_pid" 2>/dev/null || { echo "demo store did not start:" >&2; cat "$work/store.err" >&2; exit 1; }
+  sleep 0.1
+done
+port=$(sed -n 's/^DEMO-STORE-READY.* file1=\([0-9]*\).*/\1/p' "$work/store.out")
+[ -n "$port" ] || { echo "demo store did not report its ports" >&2; exit 1; }
+url="http://127.0.0.1:$port/sendfile.php?id=gen-$size"
+
+# Runs one download; appends "wall cpu" to the client's results file.
+measure() {
+  local client=$1 target="$work/$1.bin"
+  local timing="$work/$client.time"
+  if [ "$client" = engine ]; then
+    /usr/bin/time -f '%e %U %S' -o "$timing" "$fetch" "$url" "$target" >"$work/engine.out" ||
+      { echo "qk-fetch failed:" >&2; tail -3 "$work/engine.out" >&2; exit 1; }
+  else
+    /usr/bin/time -f '%e %U %S' -o "$timing" curl -sS --fail -o "$target" "$url" ||
+      { echo "curl failed" >&2; exit 1; }
+  fi
+  local got
+  got=$(stat -c %s "$target")
+  [ "$got" = "$size" ] || { echo "$client wrote $got bytes, expected $size" >&2; exit 1; }
+  awk '{ printf "%s %.3f\n", $1, $2 + $3 }' "$timing" >>"$work/$client.results"
+  printf '%-6s round %d: wall %ss cpu %ss\n' "$client" "$round" \
+    "$(tail -1 "$work/$client.results" | cut -d' ' -f1)" "$(tail -1 "$work/$client.results" | cut -d' ' -f2)"
+}
+
+for round in $(seq 1 "$rounds"); do
+  if (( round % 2 )); then order="engine curl"; else order="curl engine"; fi
+  for client in $order; do measure "$client"; done
+  if (( round == 1 )); then
+    cmp -s "$work/engine.bin" "$work/curl.bin" || { echo "engine and curl files differ" >&2; exit 1; }
+    echo "round 1: engine file identical to curl's ($(sha256sum "$work/engine.bin" | cut -c1-16)...)"
+  fi
+  rm -f "$work/engine.bin" "$work/curl.bin"
+done
+
+median() {  # column $2 of file $1
+  sort -n -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+engine_wall=$(median "$work/engine.results" 1)
+curl_wall=$(median "$work/curl.results" 1)
+engine_cpu=$(median "$work/engine.results" 2)
+curl_cpu=$(median "$work/curl.results" 2)
+awk -v s="$size" -v e="$engine_wall" -v c="$curl_wall" 'BEGIN {
+  printf "engine %.1f MB/s, curl %.1f MB/s (median wall %ss vs %ss)\n", s / e / 1048576, s / c / 1048576, e, c }'
+awk -v e="$engine_wall" -v c="$curl_wall" -v ec="$engine_cpu" -v cc="$curl_cpu" \
+  'BEGIN { printf "ratio=%.3f engine_cpu_s=%s curl_cpu_s=%s\n", c / e, ec, cc }'

@@ -1,0 +1,73 @@
+#pragma once
+// The composition root: every process-wide record of the agent, owned by one object
+// that main() creates and hands by reference to the operations that need it. The
+// platform services are references so that tests can install fakes.
+
+#include "account/session.h"
+#include "app/app_state.h"
+#include "app/current_product.h"
+#include "commerce/cart.h"
+#include "download/download_job.h"
+#include "platform/deployment.h"
+#include "platform/ports.h"
+#include "platform/settings_store.h"
+#include "store/catalog.h"
+#include "store/purchases.h"
+#include "ui/dialog_view.h"
+#include "ui/message_box.h"
+
+namespace qk::app {
+
+// The preset vendor of this build.
+struct VendorPresets {
+    const char* name;
+    const char* id;
+    const char* password;
+};
+inline constexpr VendorPresets kVendor{"Tovrin Simulations", "tovrin", "tvS8x2Qa"};
+
+inline constexpr const char* kAgentVersion = "2.0.2.8";
+
+struct Services {
+    ui::DialogFactory& dialogs;
+    ui::MessageBoxFunction messageBox;
+    platform::Shell& shell;
+    platform::Clipboard& clipboard;
+    platform::FolderBrowser& folderBrowser;
+};
+
+class Agent {
+public:
+    Agent(Deployment deploymentSettings, Services platformServices)
+        : deployment(std::move(deploymentSettings)),
+          settings(deployment.settingsDir),
+          services(std::move(platformServices))
+    {
+    }
+
+    Agent(const Agent&) = delete;
+    Agent& operator=(const Agent&) = delete;
+
+    Deployment deployment;
+    SettingsStore settings;
+    Session session;
+    Catalog catalog;
+    Purchases purchases;
+    Cart cart;
+    AppState appState;
+    CurrentProduct currentProduct;
+    download::DownloadJob downloadJob;
+    // 0 for a download the customer started; the download display moves it on.
+    int downloadRetryStage = 0;
+    Services services;
+
+    // Shows a message through the agent's message box.
+    int message(ui::DialogView* owner, const std::string& text, const char* caption,
+                unsigned flags) const
+    {
+        return services.messageBox ? services.messageBox(nullptr, owner, text, caption, flags)
+                                   : ui::kIdOk;
+    }
+};
+
+}  // namespace qk::app

@@ -1,0 +1,39 @@
+#pragma once
+// The main window's process-wide state: the preset vendor, the download base, the
+// window's own copy of the catalog, list selection and login display state.
+
+#include <string>
+#include <vector>
+
+#include "store/catalog.h"
+
+namespace qk::app {
+
+// A catalog record as the main window keeps it: the record plus the coupon code the
+// coupon flow may write (with a lowered price) for the list and the panel to show.
+struct ListedProduct {
+    ProductRecord record;
+    FixedText<17> couponCode;
+};
+
+struct AppState {
+    std::string vendorName;
+    std::string vendorId;
+    std::string vendorPassword;
+    std::string downloadBase;
+
+    int productCount = 0;                // result of fetchCatalog
+    std::vector<ListedProduct> products;  // catalog order; rebuilt by every refreshStore
+
+    int selectedProduct = -1;  // index into products of the shown product; -1 none
+    int shownRow = -1;         // list row last shown; -1 forces the next refresh
+    bool columnsReady = false;
+    bool loggedIn = false;
+    bool mainWindowReady = false;
+    bool firstPaintDone = false;
+
+    std::string notificationId;
+    std::string notificationText;
+};
+
+}  // namespace qk::app

@@ -1,0 +1,187 @@
+// Creation, initialisation and command dispatch of the main window.
+#include "app/main_window.h"
+
+#include "app/agent.h"
+#include "app/cart_access.h"
+#include "app/detail_panel.h"
+#include "app/pending_features.h"
+#include "app/product_list.h"
+#include "app/store_pictures.h"
+#include "ui/resources/main_window.h"
+
+namespace qk::app {
+
+namespace ids = ui::resources;
+using ui::Notify;
+
+MainWindow::MainWindow(Agent& agent) : agent_(agent) {}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::create()
+{
+    view_ = agent_.services.dialogs.create(ids::mainWindowResource(), *this, nullptr);
+    // The engine may deliver onInit while building, before the view is ours.
+    if (!initialised_)
+        initialise();
+}
+
+void MainWindow::onInit()
+{
+    if (view_ && !initialised_)
+        initialise();
+}
+
+void MainWindow::initialise()
+{
+    initialised_ = true;
+    ui::DialogView& view = *view_;
+    view.setIcon(ids::kAgentIcon);
+    refreshStore();
+    view.setFont(ids::kProductTitle, "Arial", 10, 700);
+    view.setFont(ids::kPriceNote, "Arial", 11, 400);
+    view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
+                    fetchStorePicture(agent_.deployment, vendorLogoPath(agent_.appState.vendorId)));
+    agent_.appState.mainWindowReady = true;
+}
+
+void MainWindow::quit(int code)
+{
+    quitRequested_ = true;
+    quitCode_ = code;
+    if (view_)
+        view_->postQuit(code);
+}
+
+std::string MainWindow::windowTitle(const std::string& vendorName)
+{
+    return "Varnel QK-Agent for " + vendorName + " (Version " + kAgentVersion + ")";
+}
+
+void MainWindow::onCommand(int controlId, Notify code, int index)
+{
+    if (!view_)
+        return;
+    ui::DialogView& view = *view_;
+    switch (controlId) {
+    case ui::kCancelCommand:
+    case ids::kExit:
+        quit(0);
+        return;
+    case ids::kLogin:
+        loginClicked();
+        return;
+    case ids::kLogout:
+        logoutClicked();
+        return;
+    case ids::kEditAccount:
+        editAccountClicked();
+        return;
+    case ids::kDownloadFile:
+        agent_.downloadRetryStage = 0;
+        beginFileDownload(agent_, view);
+        return;
+    case ids::kCancelDownload:
+        cancelDownloadClicked();
+        return;
+    case ids::kSelectFolder:
+        changeDownloadFolder();
+        return;
+    case ids::kOpenFileFolder:
+        openFileFolder();
+        return;
+    case ids::kOpenDownloadedFile:
+        onOpenDownloadedFileClicked(agent_, view);
+        return;
+    case ids::kAddToCart:
+        onAddToCartClicked(agent_, view);
+        return;
+    case ids::kCheckout:
+        checkoutClicked();
+        return;
+    case ids::kApplyCoupon:
+        applyCoupon(agent_, view);
+        return;
+    case ids::kBundlePricing:
+        onBundlePricingClicked(agent_, view);
+        return;
+    case ids::kCategoryBox:
+        if (code == Notify::SelectionChanged)
+            categoryChanged();
+        return;
+    case ids::kProductSupport:
+        onProductSupportClicked(agent_);
+        return;
+    case ids::kFileBox:
+        if (code == Notify::SelectionChanged)
+            onFileBoxChanged(agent_, view);
+        return;
+    case ids::kProductList:
+        if (code == Notify::ItemChanged)
+            showSelectedProduct(agent_, view);
+        return;
+    case ids::kReadMore:
+        if (code == Notify::LinkClicked) {
+            agent_.appState.notificationId.clear();
+            showLongDescription(agent_, view);
+        }
+        return;
+    case ids::kOrderLink:
+        if (code == Notify::LinkClicked)
+            onOrderLinkClicked(agent_, view, index);
+        return;
+    default:
+        return;
+    }
+}
+
+void MainWindow::onTimer(int timerId)
+{
+    if (timerId == ids::kProgressTimer && view_)
+        onProgressTimer(agent_, *view_);
+}
+
+void MainWindow::onFirstPaint()
+{
+    if (agent_.appState.firstPaintDone || !view_)
+        return;
+    agent_.appState.firstPaintDone = true;
+    checkNotification(agent_, *view_);
+}
+
+void MainWindow::cancelDownloadClicked()
+{
+    // The worker notices the cleared flag after its current read and ends on its own.
+    download::cancelDownload(agent_.downloadJob);
+}
+
+void MainWindow::checkoutClicked()
+{
+    ui::DialogView& view = *view_;
+    if (cartCount(agent_) == 0)
+        return;
+    if (openCartDialog(agent_, view) != 1) {
+        updateCartButtons(agent_, view);
+        return;
+    }
+    const std::string result = runPurchase(agent_, view).substr(0, 199);
+    if (result.empty()) {
+        updateCartButtons(agent_, view);
+        return;
+    }
+    if (result != "approved")
+        updateCartButtons(agent_, view);
+    refreshStore();
+}
+
+void MainWindow::categoryChanged()
+{
+    ui::DialogView& view = *view_;
+    const int current = view.comboCurrent(ids::kCategoryBox);
+    const std::string filter =
+        current < 0 ? std::string() : view.comboText(ids::kCategoryBox, current).substr(0, 99);
+    fillProductList(view, agent_.appState, agent_.purchases, agent_.cart.giftMode, filter);
+    showSelectedProduct(agent_, view);
+}
+
+}  // namespace qk::app

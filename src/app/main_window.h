@@ -1,0 +1,70 @@
+#pragma once
+// The main window (dialog 1114): start-up and refresh sequence, login display and the
+// dispatch of every control. The product list and the detail panel live in their own
+// files; this presenter orders them.
+
+#include <memory>
+
+#include "ui/dialog_view.h"
+
+namespace qk::app {
+
+class Agent;
+
+inline constexpr const char* kLogoutQuestion =
+    "Are you sure you want to log out? Any products in your cart or discounts applied will be "
+    "lost.";
+
+class MainWindow : public ui::DialogHandler {
+public:
+    explicit MainWindow(Agent& agent);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Builds the window from its resource and runs its initialisation.
+    void create();
+    [[nodiscard]] ui::DialogView& view() { return *view_; }
+
+    // true once the window asked the event loop to end (also before the loop runs).
+    [[nodiscard]] bool quitRequested() const { return quitRequested_; }
+    [[nodiscard]] int quitCode() const { return quitCode_; }
+
+    void onInit() override;
+    void onCommand(int controlId, ui::Notify code, int index) override;
+    void onTimer(int timerId) override;
+    void onFirstPaint() override;
+
+    // Rebuilds the session set-up, login display, catalog copy, category box and list.
+    void refreshStore();
+    // Runs the login step and shows its outcome; true when logged in with a name.
+    bool showLoginStatus();
+    [[nodiscard]] static std::string windowTitle(const std::string& vendorName);
+
+private:
+    void initialise();
+    void quit(int code);
+    void showLoggedOutControls();
+
+    // Commands
+    void loginClicked();
+    void logoutClicked();
+    void editAccountClicked();
+    void cancelDownloadClicked();
+    void changeDownloadFolder();
+    void openFileFolder();
+    void checkoutClicked();
+    void categoryChanged();
+
+    // refreshStore's steps after the store set-up and the login display.
+    bool loadCatalog();
+    void rebuildList();
+
+    Agent& agent_;
+    std::unique_ptr<ui::DialogView> view_;
+    bool initialised_ = false;
+    bool quitRequested_ = false;
+    int quitCode_ = 0;
+};
+
+}  // namespace qk::app

@@ -1,0 +1,30 @@
+#pragma once
+// Main-window entry points whose features are not built yet. Each is routed here so the
+// window's dispatch is complete; none of them shows or changes anything yet.
+
+#include <string>
+
+#include "ui/dialog_view.h"
+
+namespace qk::app {
+
+class Agent;
+
+// Download File: starts the download of the selected file.
+void beginFileDownload(Agent& agent, ui::DialogView& view);
+// Timer 1143: the download progress display.
+void onProgressTimer(Agent& agent, ui::DialogView& view);
+// File status of the selected file, from its download record.
+void showFileStatus(Agent& agent, ui::DialogView& view);
+// Apply Coupon: the coupon flow.
+void applyCoupon(Agent& agent, ui::DialogView& view);
+// Edit Account: account management.
+void openAccountManagement(Agent& agent, ui::DialogView& view);
+// Checkout after the cart dialog: the purchase; returns its result text (empty: none).
+std::string runPurchase(Agent& agent, ui::DialogView& view);
+// First paint: asks the store for a notification.
+void checkNotification(Agent& agent, ui::DialogView& view);
+// Read More...: shows the product's long description in the notification dialog.
+void showLongDescription(Agent& agent, ui::DialogView& view);
+
+}  // namespace qk::app

@@ -1,0 +1,125 @@
+#include "app/product_list.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/resources/main_window.h"
+
+namespace qk::app {
+
+namespace ids = ui::resources;
+
+namespace {
+
+// Longest entry text the category box compares.
+constexpr std::size_t kCategoryCompareMax = 254;
+
+struct ListFilter {
+    std::string category;  // empty: every category
+    bool libraryOnly = false;
+
+    [[nodiscard]] bool accepts(std::string_view rowCategory) const
+    {
+        return category.empty() || category == rowCategory;
+    }
+};
+
+ListFilter makeFilter(std::string_view filter)
+{
+    if (filter == kAllCategories)
+        return {};
+    if (filter == kMyLibrary)
+        return {{}, true};
+    return {std::string(filter), false};
+}
+
+void appendRow(ui::DialogView& view, const ListFilter& filter, std::string name,
+               std::string_view category, std::string priceWord)
+{
+    if (filter.accepts(category)) {
+        view.listInsertRow(ids::kProductList, view.listRowCount(ids::kProductList),
+                           {std::move(name), std::string(category), std::move(priceWord)});
+    }
+    addCategory(view, category);
+}
+
+// The price column of a product for sale; nothing when it is not listed.
+std::optional<std::string> priceWordForSale(const ProductRecord& record, int ownership)
+{
+    const std::string& price = record.price;
+    if (price == "beta") {
+        // Beta products are shown to visitors only; a logged-in customer who does not
+        // own one does not see it.
+        if (ownership == 0)
+            return std::nullopt;
+        return std::string("Beta");
+    }
+    if (price == "free" || price == "legacy")
+        return std::nullopt;
+    const std::string& sale = record.salePrice;
+    return "$" + (sale.empty() ? price : sale);
+}
+
+}  // namespace
+
+std::string_view firstCategory(std::string_view categories)
+{
+    return categories.substr(0, categories.find(','));
+}
+
+void addCategory(ui::DialogView& view, std::string_view name)
+{
+    const std::string_view compared = name.substr(0, std::min(name.size(), kCategoryCompareMax));
+    const int count = view.comboCount(ids::kCategoryBox);
+    for (int i = 0; i < count; ++i) {
+        const std::string entry = view.comboText(ids::kCategoryBox, i);
+        if (std::string_view(entry).substr(0, kCategoryCompareMax) == compared)
+            return;
+    }
+    view.comboAdd(ids::kCategoryBox, std::string(name));
+}
+
+void fillProductList(ui::DialogView& view, AppState& state, const Purchases& purchases,
+                     bool giftMode, std::string_view filterText)
+{
+    const ListFilter filter = makeFilter(filterText);
+    view.listClear(ids::kProductList);
+
+    for (const ListedProduct& product : state.products) {
+        const ProductRecord& record = product.record;
+        if (!(record.hidden == "No") || findOrder(purchases, giftMode, record.productId) != 1)
+            continue;
+        if (record.price == "free")
+            continue;
+        appendRow(view, filter, "* " + record.name.str(), firstCategory(record.categories),
+                  "Library");
+    }
+
+    if (!filter.libraryOnly) {
+        for (const ListedProduct& product : state.products) {
+            const ProductRecord& record = product.record;
+            if (!(record.hidden == "No"))
+                continue;
+            const int ownership = findOrder(purchases, giftMode, record.productId);
+            if (ownership >= 1)
+                continue;
+            auto priceWord = priceWordForSale(record, ownership);
+            if (!priceWord)
+                continue;
+            appendRow(view, filter, record.name.str(), firstCategory(record.categories),
+                      std::move(*priceWord));
+        }
+    }
+
+    // One selection after the fill rather than one per row: the detail panel then
+    // shows the first row once instead of fetching its picture for every row added.
+    state.shownRow = -1;
+    state.selectedProduct = 0;
+    view.setFocus(ids::kProductList);
+    if (view.listRowCount(ids::kProductList) > 0)
+        view.listSelectRow(ids::kProductList, 0);
+}
+
+}  // namespace qk::app

@@ -1,0 +1,134 @@
+// The start-up and refresh sequence of the main window.
+#include <algorithm>
+
+#include "app/account_access.h"
+#include "app/agent.h"
+#include "app/detail_panel.h"
+#include "app/main_window.h"
+#include "app/panel_mode.h"
+#include "app/product_list.h"
+#include "app/settings.h"
+#include "ui/resources/main_window.h"
+
+namespace qk::app {
+
+namespace ids = ui::resources;
+
+namespace {
+
+std::string withoutNulBytes(std::string_view preset)
+{
+    std::string text(preset);
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    return text;
+}
+
+}  // namespace
+
+void MainWindow::refreshStore()
+{
+    ui::DialogView& view = *view_;
+    AppState& state = agent_.appState;
+
+    state.vendorName = withoutNulBytes(kVendor.name);
+    state.vendorId = withoutNulBytes(kVendor.id);
+    state.vendorPassword = withoutNulBytes(kVendor.password);
+
+    if (setUpStore(agent_) != 1) {
+        agent_.message(nullptr, "Error: Could not initialize cart.", nullptr,
+                       ui::mb::kIconExclamation);
+        quit(0);
+        return;
+    }
+
+    if (!showLoginStatus()) {
+        agent_.message(&view,
+                       "We could not log you into your Varnel account. Please select the Login "
+                       "option in the main screen.",
+                       nullptr, ui::mb::kIconExclamation);
+        showLoggedOutControls();
+    }
+
+    state.downloadBase = readDownloadBase(agent_.settings, agent_.deployment);
+
+    if (!loadCatalog())
+        return;
+
+    view.setTitle(windowTitle(state.vendorName));
+    rebuildList();
+}
+
+bool MainWindow::loadCatalog()
+{
+    ui::DialogView& view = *view_;
+    std::string header;
+    const int count = fetchCatalog(agent_.deployment, agent_.session, agent_.catalog, header);
+    agent_.appState.productCount = count;
+    switch (count) {
+    case 0:
+        setProductPanelMode(view, false);
+        for (const int id : {ids::kApplyCoupon, ids::kAddToCart, ids::kReadMore,
+                             ids::kProductSupport, ids::kProductTitle, ids::kProductInformation})
+            view.setEnabled(id, false);
+        return true;
+    case -2:
+        agent_.message(&view,
+                       "You are using an outdated version of this application. Please get the "
+                       "latest version and try again.",
+                       "New Version Required", ui::mb::kIconExclamation);
+        quit(0);
+        return false;
+    case -3:
+        agent_.message(&view,
+                       "There are currently no products configured for the selected store, or "
+                       "the store may be disabled.",
+                       "No Products Available", ui::mb::kIconExclamation);
+        quit(0);
+        return false;
+    default:
+        // Other failures are not reported: the list stays empty.
+        return true;
+    }
+}
+
+void MainWindow::rebuildList()
+{
+    ui::DialogView& view = *view_;
+    AppState& state = agent_.appState;
+
+    state.products.clear();
+    for (const char* fixed : {kAllCategories, kMyLibrary, kCategorySeparator})
+        addCategory(view, fixed);
+    view.comboSetCurrent(ids::kCategoryBox, 0);
+
+    view.listClear(ids::kProductList);
+    if (!state.columnsReady) {
+        view.listSetGridAndFullRow(ids::kProductList);
+        view.listSetColumns(ids::kProductList, {{"Product", 380}, {"Category", 98}, {"Price", 62}});
+    }
+
+    for (int i = 0; i < state.productCount; ++i) {
+        ListedProduct product;
+        if (getProduct(agent_.catalog, i, product.record) == 1)
+            state.products.push_back(std::move(product));
+    }
+
+    fillProductList(view, state, agent_.purchases, agent_.cart.giftMode, "");
+
+    if (state.productCount < 1) {
+        setProductPanelMode(view, false);
+        view.setVisible(ids::kBundlePricing, false);
+        for (const int id : {ids::kApplyCoupon, ids::kAddToCart, ids::kCheckout})
+            view.setEnabled(id, false);
+    }
+
+    view.setFocus(ids::kProductList);
+    if (state.selectedProduct >= 0 && state.selectedProduct < view.listRowCount(ids::kProductList))
+        view.listSelectRow(ids::kProductList, state.selectedProduct);
+    state.columnsReady = true;
+    // The engine may or may not report a selection made by the program; the panel
+    // ignores a second notice for the row it already shows.
+    showSelectedProduct(agent_, view);
+}
+
+}  // namespace qk::app

@@ -1,0 +1,31 @@
+#pragma once
+// The agent's settings (text values under its settings key) and the download folders.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "platform/deployment.h"
+#include "platform/settings_store.h"
+
+namespace qk {
+
+inline constexpr std::string_view kFolderPathSetting = "FolderPath";
+inline constexpr std::size_t kSettingMaxBytes = 255;
+
+// 0 when the settings key cannot be opened, else 1. Reads at most 255 bytes and copies
+// them into `buffer` only when the value is present and not empty, so the buffer keeps
+// its prior content otherwise.
+int readSetting(const SettingsStore& settings, std::string_view name, std::string& buffer);
+
+// 1 written; -1 the value could not be set; 0 the key could neither be opened nor created.
+int writeSetting(SettingsStore& settings, std::string_view value, std::string_view name);
+
+// "FolderPath" when present and not empty, else the roaming application-data folder.
+std::string readDownloadBase(const SettingsStore& settings, const Deployment& deployment);
+
+// Where a vendor's files go: base / "VarnelPurchase" / vendorId.
+std::filesystem::path productDownloadFolder(const std::filesystem::path& downloadBase,
+                                            std::string_view vendorId);
+
+}  // namespace qk

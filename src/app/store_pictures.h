@@ -1,0 +1,18 @@
+#pragma once
+// Pictures on the store web server (vendor logo, product art), fetched over plain HTTP.
+
+#include <string>
+#include <string_view>
+
+#include "platform/deployment.h"
+
+namespace qk::app {
+
+// The picture's bytes; empty when nothing came back.
+std::string fetchStorePicture(const Deployment& deployment, std::string_view path);
+
+std::string vendorLogoPath(std::string_view vendorId);
+std::string productPicturePath(std::string_view vendorId, std::string_view productId,
+                               bool legacy);
+
+}  // namespace qk::app

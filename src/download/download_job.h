@@ -1,0 +1,80 @@
+#pragma once
+// The one download of the agent: what to fetch, where to put it, and the progress
+// text through which the worker thread reports to the user-interface thread.
+
+#include "platform/fixed_text.h"
+#include "platform/ports.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace qk::download {
+
+inline constexpr std::string_view kThreadStartFailed = "Error: Could not initialize download thread.";
+
+struct DownloadJob {
+    DownloadJob() = default;
+    DownloadJob(const DownloadJob&) = delete;
+    DownloadJob& operator=(const DownloadJob&) = delete;
+    // Stops and joins a running worker, so no thread outlives the job it writes to.
+    ~DownloadJob();
+
+    // Guarded by `lock`: replaced whole by the worker, copied whole by readers.
+    std::string progressText;
+    std::string resultMessage;
+    mutable std::mutex lock;
+
+    // 1 while a download runs. Only startDownload sets it; the worker clears it when
+    // it ends, the display clears it to cancel.
+    std::atomic<std::uint8_t> running{0};
+    // Set only when the job is being destroyed: the engine then gives up at once,
+    // even inside a connect or a stalled read.
+    std::atomic<bool> abandon{false};
+
+    // The worker's own while it runs.
+    std::int64_t bytesDone = 0;
+    FixedText<256> sourceUrl;
+    FixedText<256> localPath;
+    int localFile = -1;
+    std::uint64_t expectedSize = 0;
+
+    std::thread worker;
+    std::string stagedUrl;   // written by startDownload before the worker exists
+    std::string stagedPath;
+
+    // Ports the engine uses; null means the system's own.
+    platform::Clock* clock = nullptr;
+    platform::LocaleInfo* locale = nullptr;
+    // A reply that sends no byte for this long is given up.
+    long receiveTimeoutSeconds = 30;
+};
+
+// Starts the worker for one file. 1: started; 0: a download is already running;
+// -1: not logged in, a text of 3 characters or fewer, or no thread; -2: a file of
+// that name exists and cannot be deleted.
+int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
+                  const std::string& url, const std::string& fileName, std::uint64_t expectedSize);
+
+// The worker thread's procedure: takes the staged URL and path, runs the transfer.
+int downloadWorker(DownloadJob& job);
+
+// Copies the whole progress text; true while the job is running.
+bool readProgress(const DownloadJob& job, std::string& text);
+
+// Asks the worker to stop at the end of its current read.
+void cancelDownload(DownloadJob& job);
+
+// The result message, copied under the lock.
+std::string readResultMessage(const DownloadJob& job);
+
+// Replace the progress text or the result message under the lock.
+void setProgressText(DownloadJob& job, std::string_view text);
+void setResultMessage(DownloadJob& job, std::string_view text);
+
+// folder + separator (unless the folder ends in one) + file name.
+std::string joinDownloadPath(const std::string& folder, const std::string& fileName);
+
+}  // namespace qk::download

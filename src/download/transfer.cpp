@@ -1,0 +1,411 @@
+#include "download/transfer.h"
+
+#include "download/content_range.h"
+#include "download/local_file.h"
+#include "download/progress_text.h"
+#include "download/reply_verdict.h"
+#include "platform/curl_global.h"
+#include "platform/system_clock.h"
+#include "platform/system_locale.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+namespace qk::download {
+namespace {
+
+constexpr std::size_t kMaxHeaderValue = 999;  // longer Content-Range values are not ours
+
+struct CurlEasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct CurlListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct CurlUrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
+using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(a) == lower(b);
+    });
+}
+
+std::string_view headerValue(std::string_view line, std::string_view name)
+{
+    std::string_view value = line.substr(name.size());
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+        value.remove_suffix(1);
+    return value;
+}
+
+// The host and path must be there before anything goes on the wire; a URL that
+// cannot be split that way is refused.
+bool splitsIntoHostAndPath(const std::string& url)
+{
+    CurlUrl parsed(curl_url());
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return false;
+    char* host = nullptr;
+    if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host)
+        return false;
+    const bool usable = host[0] != '\0' && std::char_traits<char>::length(host) <= 255;
+    curl_free(host);
+    return usable;
+}
+
+platform::Clock& clockOf(DownloadJob& job)
+{
+    static platform::SteadyClock steady;  // stateless
+    return job.clock ? *job.clock : steady;
+}
+
+char separatorOf(DownloadJob& job)
+{
+    if (job.locale)
+        return job.locale->decimalSeparator();
+    platform::UserLocale user;
+    return user.decimalSeparator();
+}
+
+void closeLocalFileOf(DownloadJob& job, bool& closeFailed)
+{
+    if (job.localFile >= 0) {
+        closeFailed = ::close(job.localFile) != 0;
+        job.localFile = -1;
+    }
+}
+
+// One transfer: its state while libcurl pushes headers and data.
+class Transfer {
+public:
+    Transfer(DownloadJob& job, std::uint64_t resumeOffset)
+        : job_(job), clock_(clockOf(job)), writer_(job.localFile), resumeOffset_(resumeOffset)
+    {
+    }
+
+    int run();
+
+private:
+    enum class Stop { None, HeaderRefused, AlreadyComplete, Canceled, WriteFailed, Overrun };
+
+    static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static size_t onBody(char* data, size_t size, size_t count, void* self);
+    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+    bool header(std::string_view line);
+    bool headersComplete();
+    bool body(const char* data, std::size_t size);
+    void composePass(std::size_t n, bool goOn);
+    void publish(std::string_view text) { setProgressText(job_, text); }
+    int fail(std::string_view text);
+    int finish();
+
+    DownloadJob& job_;
+    platform::Clock& clock_;
+    BufferedFileWriter writer_;
+    ProgressTextBuilder builder_;
+    const std::uint64_t resumeOffset_;
+
+    ReplyHeaders reply_;
+    bool inHeaders_ = false;
+    bool headersDone_ = false;
+
+    std::uint64_t total_ = 0;
+    std::string totalText_;
+    std::uint64_t bytesThisTransfer_ = 0;
+    std::uint32_t startMs_ = 0;
+
+    Stop stop_ = Stop::None;
+    std::string refusal_;
+};
+
+int Transfer::run()
+{
+    if (!splitsIntoHostAndPath(job_.sourceUrl.str()))
+        return fail(kUnspecifiedError);
+
+    platform::ensureCurlInitialised();
+    CurlEasy curl(curl_easy_init());
+    if (!curl)
+        return fail(kCouldNotSetup);
+
+    // An open range from the end of the local file, never answered from a cache.
+    char range[48] = "Range: bytes=";
+    char* end = std::to_chars(range + 13, range + sizeof range - 2, resumeOffset_).ptr;
+    *end++ = '-';
+    *end = '\0';
+    CurlList headers;
+    for (const char* line : {static_cast<const char*>(range), "Cache-Control: no-cache", "Pragma: no-cache",
+                             "Accept:"}) {
+        curl_slist* grown = curl_slist_append(headers.get(), line);
+        if (!grown)
+            return fail(kCouldNotSetup);
+        headers.release();
+        headers.reset(grown);
+    }
+
+    CURL* h = curl.get();
+    platform::applyCommonOptions(h, {});
+    curl_easy_setopt(h, CURLOPT_URL, job_.sourceUrl.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent.data());  // a literal: NUL-terminated
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize));
+    // The receive time-out: no byte for this long ends the transfer.
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, job_.receiveTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, job_.receiveTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
+
+    const CURLcode code = curl_easy_perform(h);
+
+    switch (stop_) {
+    case Stop::HeaderRefused:
+        return fail(refusal_);
+    case Stop::AlreadyComplete:
+        return finish();
+    case Stop::WriteFailed:
+        return fail(kUnspecifiedError);
+    case Stop::Overrun:
+        writer_.flush();  // what was taken is a correct prefix
+        return fail(kUnspecifiedError);
+    case Stop::Canceled:
+        if (!writer_.flush())
+            return fail(kUnspecifiedError);
+        builder_.appendStatus(kStatusCanceled);
+        publish(builder_.text());
+        return finish();
+    case Stop::None:
+        break;
+    }
+
+    if (job_.abandon.load())
+        return fail(kUnspecifiedError);
+
+    if (!headersDone_) {
+        if (code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_RESOLVE_PROXY ||
+            code == CURLE_COULDNT_CONNECT) {
+            std::string text = std::to_string(static_cast<int>(code));
+            text.append(kCouldNotConnectHostName);
+            return fail(text);
+        }
+        return fail(kCouldNotConnectHostUrl);
+    }
+
+    if (!writer_.flush())
+        return fail(kUnspecifiedError);
+    if (code != CURLE_OK || static_cast<std::uint64_t>(job_.bytesDone) != total_) {
+        // A failed read or a reply that ended before the total: never "Completed".
+        return fail(job_.bytesDone > 0 ? kUnspecifiedError : kNoDataReceived);
+    }
+
+    // The loop's last pass reads nothing; its text gets the final word.
+    const bool goOn = job_.running.load() == 1;
+    composePass(0, goOn);
+    builder_.appendStatus(goOn ? kStatusCompleted : kStatusCanceled);
+    publish(builder_.text());
+    return finish();
+}
+
+size_t Transfer::onHeader(char* data, size_t size, size_t count, void* self)
+{
+    const std::size_t length = size * count;
+    return static_cast<Transfer*>(self)->header(std::string_view(data, length)) ? length : 0;
+}
+
+size_t Transfer::onBody(char* data, size_t size, size_t count, void* self)
+{
+    const std::size_t length = size * count;
+    return static_cast<Transfer*>(self)->body(data, length) ? length : 0;
+}
+
+int Transfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<Transfer*>(self)->job_.abandon.load() ? 1 : 0;
+}
+
+bool Transfer::header(std::string_view line)
+{
+    if (startsWithNoCase(line, "HTTP/")) {
+        // A new reply (after an interim 1xx one): forget what came before.
+        reply_ = ReplyHeaders{};
+        const auto blank = line.find(' ');
+        if (blank != std::string_view::npos) {
+            const std::string_view code = line.substr(blank + 1, 3);
+            std::from_chars(code.data(), code.data() + code.size(), reply_.status);
+        }
+        inHeaders_ = true;
+        return true;
+    }
+    if (!inHeaders_)
+        return true;  // trailers of a chunked body
+    if (line == "\r\n" || line == "\n") {
+        inHeaders_ = false;
+        if (reply_.status >= 100 && reply_.status < 200)
+            return true;
+        return headersComplete();
+    }
+    if (startsWithNoCase(line, "Content-Length:")) {
+        reply_.contentLength = parseUnsigned(headerValue(line, "Content-Length:")).value_or(0);
+    } else if (startsWithNoCase(line, "Content-Range:")) {
+        // The value is read into a buffer of 1000 bytes; a longer one does not fit.
+        const std::string_view value = headerValue(line, "Content-Range:");
+        if (value.size() <= kMaxHeaderValue)
+            reply_.contentRange = std::string(value);
+        else
+            reply_.contentRange.reset();
+    }
+    return true;
+}
+
+// Once the reply's headers are all in, and before any body byte.
+bool Transfer::headersComplete()
+{
+    headersDone_ = true;
+    const ReplyVerdict verdict = judgeReply(reply_, job_.expectedSize, resumeOffset_);
+    if (verdict.kind == ReplyVerdict::Kind::Refused) {
+        stop_ = Stop::HeaderRefused;
+        refusal_.assign(verdict.error);
+        return false;
+    }
+    total_ = verdict.total;
+    totalText_ = verdict.totalText;
+
+    job_.bytesDone = static_cast<std::int64_t>(resumeOffset_);
+    startMs_ = clock_.milliseconds();
+    bytesThisTransfer_ = 0;
+    builder_ = ProgressTextBuilder(separatorOf(job_));
+
+    if (verdict.kind == ReplyVerdict::Kind::AlreadyComplete) {
+        publish(alreadyCompleteText(totalText_));
+        stop_ = Stop::AlreadyComplete;
+        return false;
+    }
+    return true;
+}
+
+// The read loop: one pass per read of at most kReadSize bytes, one progress text each.
+bool Transfer::body(const char* data, std::size_t size)
+{
+    if (!headersDone_ || stop_ != Stop::None)
+        return false;
+    while (size > 0) {
+        const std::size_t n = std::min(size, kReadSize);
+        if (static_cast<std::uint64_t>(job_.bytesDone) + n > total_) {
+            stop_ = Stop::Overrun;
+            return false;
+        }
+        if (!writer_.write(data, n)) {
+            stop_ = Stop::WriteFailed;
+            return false;
+        }
+        job_.bytesDone += static_cast<std::int64_t>(n);
+        bytesThisTransfer_ += n;
+        data += n;
+        size -= n;
+
+        // One reading of the flag decides both the status and whether to go on.
+        const bool goOn = job_.running.load() == 1;
+        composePass(n, goOn);
+        publish(builder_.text());
+        if (!goOn) {
+            stop_ = Stop::Canceled;
+            return false;
+        }
+    }
+    return true;
+}
+
+void Transfer::composePass(std::size_t n, bool goOn)
+{
+    const std::uint32_t elapsed = clock_.milliseconds() - startMs_;
+    const double speed = transferSpeed(bytesThisTransfer_, elapsed);
+    const auto remaining = static_cast<std::int64_t>(total_ - bytesThisTransfer_ - resumeOffset_);
+    builder_.compose(static_cast<std::uint64_t>(job_.bytesDone), total_, totalText_, speed,
+                     remainingSeconds(remaining, speed), (n > 0 && goOn) ? kStatusDownloading : "");
+}
+
+int Transfer::fail(std::string_view text)
+{
+    bool closeFailed = false;
+    closeLocalFileOf(job_, closeFailed);
+    setResultMessage(job_, text);
+    publish(text);
+    job_.running.store(0);
+    return 0;
+}
+
+// The end of a transfer that did not fail: the file closed, the result message set.
+int Transfer::finish()
+{
+    bool closeFailed = false;
+    closeLocalFileOf(job_, closeFailed);
+    if (closeFailed)
+        return fail(kUnspecifiedError);
+    if (job_.bytesDone > 0) {
+        setResultMessage(job_, kDataDownloaded);
+    } else {
+        setResultMessage(job_, kNoDataReceived);
+        publish(kNoDataReceived);
+    }
+    job_.running.store(0);
+    return 0;
+}
+
+}  // namespace
+
+std::int64_t openLocalFile(DownloadJob& job, const std::string& path, bool exists)
+{
+    std::int64_t offset = 0;
+    const int fd = openForResume(path, exists, offset);
+    if (fd < 0) {
+        setResultMessage(job, kCannotOpenFile);
+        job.running.store(0);
+        return -1;
+    }
+    job.localFile = fd;
+    return offset;
+}
+
+int runTransfer(DownloadJob& job)
+{
+    std::error_code ignored;
+    const bool exists = std::filesystem::exists(job.localPath.str(), ignored);
+    const std::int64_t offset = openLocalFile(job, job.localPath.str(), exists);
+    if (offset < 0) {
+        setResultMessage(job, kCouldNotOpenLocalFile);
+        setProgressText(job, kCouldNotOpenLocalFile);
+        job.running.store(0);
+        return 0;
+    }
+    job.bytesDone = 0;
+    setResultMessage(job, "");
+    Transfer transfer(job, static_cast<std::uint64_t>(offset));
+    return transfer.run();
+}
+
+}  // namespace qk::download

@@ -1,0 +1,133 @@
+#include "store/credentials.h"
+
+#include <array>
+#include <cstdint>
+
+#include "platform/fixed_text.h"
+#include "platform/settings_store.h"
+
+namespace qk {
+namespace {
+
+constexpr std::string_view kScrambleKey = "7Rb52Qa8";
+constexpr std::string_view kEmailValue = "email";
+constexpr std::string_view kPasswordValue = "password";
+
+// The RC4 keystream for the scrambling key, from its first byte.
+class Keystream {
+public:
+    Keystream()
+    {
+        for (int k = 0; k < 256; ++k)
+            state_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(k);
+        std::uint8_t j = 0;
+        for (std::size_t k = 0; k < 256; ++k) {
+            j = static_cast<std::uint8_t>(j + state_[k] +
+                                          static_cast<std::uint8_t>(kScrambleKey[k % kScrambleKey.size()]));
+            std::swap(state_[k], state_[j]);
+        }
+    }
+
+    std::uint8_t next()
+    {
+        i_ = static_cast<std::uint8_t>(i_ + 1);
+        j_ = static_cast<std::uint8_t>(j_ + state_[i_]);
+        std::swap(state_[i_], state_[j_]);
+        return state_[static_cast<std::uint8_t>(state_[i_] + state_[j_])];
+    }
+
+private:
+    std::array<std::uint8_t, 256> state_{};
+    std::uint8_t i_ = 0;
+    std::uint8_t j_ = 0;
+};
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A stored value as the fixed 255-byte buffer it was read into sees it.
+std::string readStored(const SettingsStore& settings, std::string_view name)
+{
+    const auto value = settings.readValue(kSettingsKey, name);
+    return value ? FixedText<256>(*value).str() : std::string();
+}
+
+}  // namespace
+
+std::string scramble(std::string_view password)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    Keystream keystream;
+    std::string out;
+    out.reserve(password.size() * 2);
+    for (const char c : password) {
+        const auto byte = static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^ keystream.next());
+        out.push_back(kHex[byte >> 4]);
+        out.push_back(kHex[byte & 0x0F]);
+    }
+    return out;
+}
+
+std::string unscramble(std::string_view hexText)
+{
+    Keystream keystream;
+    std::string out;
+    for (std::size_t at = 0; at + 1 < hexText.size(); at += 2) {
+        const int high = hexDigit(hexText[at]);
+        const int low = hexDigit(hexText[at + 1]);
+        if (high < 0 || low < 0)
+            break;  // not a stored password: what was read so far is all there is
+        const auto byte = static_cast<std::uint8_t>(((high << 4) | low) ^ keystream.next());
+        if (byte == 0)
+            break;
+        out.push_back(static_cast<char>(byte));
+    }
+    return out;
+}
+
+int saveCredentials(SettingsStore& settings, const Session& session)
+{
+    if (!settings.keyExists(kSettingsKey) && !settings.createKey(kSettingsKey))
+        return 0;
+    if (!settings.writeValue(kSettingsKey, kEmailValue, session.email))
+        return -1;
+    if (!settings.writeValue(kSettingsKey, kPasswordValue, scramble(session.password)))
+        return -1;
+    return 1;
+}
+
+int loadCredentials(SettingsStore& settings, Session& session)
+{
+    if (!settings.keyExists(kSettingsKey))
+        return 0;
+    session.email = readStored(settings, kEmailValue);
+    const std::string stored = readStored(settings, kPasswordValue);
+    if (!stored.empty())
+        session.password = unscramble(stored);
+    if (session.hasUsableLogin()) {
+        session.hasLogin = true;
+        return 1;
+    }
+    session.email.clear();
+    session.password.clear();
+    return -1;
+}
+
+int deleteCredentials(SettingsStore& settings)
+{
+    if (settings.keyExists(kSettingsKey)) {
+        settings.deleteValue(kSettingsKey, kEmailValue);
+        settings.deleteValue(kSettingsKey, kPasswordValue);
+    }
+    return 1;
+}
+
+}  // namespace qk

@@ -1,0 +1,65 @@
+#pragma once
+// Store replies are delimited text, classified by prefix tokens before they are split.
+// Also the form encoder, ASCII lower-casing and the request-body builder.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qk {
+
+using FieldList = std::vector<std::string>;
+
+// Reply status tokens, tested with startsWith (or whole-text equality where noted).
+namespace token {
+inline constexpr std::string_view kWebPage = "<!DOCTYPE";
+inline constexpr std::string_view kVersionRefused = "err:version";  // whole reply
+inline constexpr std::string_view kSuccess = "success";
+inline constexpr std::string_view kError1 = "Error:1";
+inline constexpr std::string_view kNothingToList = "Error: 2";
+inline constexpr std::string_view kUserMessage = "Error: ";
+inline constexpr std::string_view kError = "Error:";
+}  // namespace token
+
+// The protocol-version pairs most store requests carry.
+inline constexpr std::string_view kProtocolVersionPairs = "&version=2.11&qk=2";
+
+// N separators give N + 1 fields; empty fields are kept in place.
+FieldList splitFields(std::string_view text, char separator);
+
+// Case-sensitive; false when the text is shorter than the token.
+bool startsWith(std::string_view text, std::string_view token);
+
+// Letters, digits and -_.!~*'() stay; a blank becomes "+"; every other byte "%xx"
+// in lower-case hexadecimal.
+std::string formEncode(std::string_view text);
+
+// Only "A"…"Z" change.
+std::string toLower(std::string_view text);
+
+// A request body: literal key texts (each beginning with "&" after the first pair) and
+// values, concatenated as they stand in the order given.
+class RequestBody {
+public:
+    RequestBody() = default;
+    explicit RequestBody(std::string_view firstPair) : text_(firstPair) {}
+
+    RequestBody& add(std::string_view part)
+    {
+        text_.append(part);
+        return *this;
+    }
+    template <typename... Parts>
+    RequestBody& add(std::string_view first, const Parts&... rest)
+    {
+        text_.append(first);
+        return add(rest...);
+    }
+
+    [[nodiscard]] const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+}  // namespace qk

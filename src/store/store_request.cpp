@@ -1,0 +1,143 @@
+#include "store/store_request.h"
+
+#include <curl/curl.h>
+
+#include <climits>
+#include <memory>
+#include <new>
+
+#include "platform/curl_global.h"
+
+namespace qk {
+namespace {
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+
+struct ReplySink {
+    std::string* reply = nullptr;
+    int* replyBytes = nullptr;
+};
+
+std::size_t appendChunk(char* data, std::size_t size, std::size_t count, void* userdata)
+{
+    auto* sink = static_cast<ReplySink*>(userdata);
+    const std::size_t n = size * count;
+    try {
+        sink->reply->append(data, n);
+    } catch (const std::bad_alloc&) {
+        return 0;  // ends the transfer; what was read so far stays
+    }
+    const long long total = static_cast<long long>(*sink->replyBytes) + static_cast<long long>(n);
+    *sink->replyBytes = total > INT_MAX ? INT_MAX : static_cast<int>(total);
+    return n;
+}
+
+// The request's own URL: host, path and query of `url`, with the scheme and port that
+// `secure` chooses. Nothing when the URL has no host.
+UrlHandle targetUrl(const std::string& url, bool secure, int port)
+{
+    UrlHandle parsed(curl_url());
+    if (!parsed)
+        return nullptr;
+    // A URL without a scheme still names its host first, as the platform splitter reads it.
+    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(),
+                     CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+        return nullptr;
+    char* host = nullptr;
+    if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host)
+        return nullptr;
+    const bool hasHost = *host != '\0';
+    curl_free(host);
+    if (!hasHost)
+        return nullptr;
+    const std::string portText = std::to_string(port);
+    if (curl_url_set(parsed.get(), CURLUPART_SCHEME, secure ? "https" : "http", 0) != CURLUE_OK ||
+        curl_url_set(parsed.get(), CURLUPART_PORT, portText.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(parsed.get(), CURLUPART_USER, nullptr, 0) != CURLUE_OK ||
+        curl_url_set(parsed.get(), CURLUPART_PASSWORD, nullptr, 0) != CURLUE_OK ||
+        curl_url_set(parsed.get(), CURLUPART_FRAGMENT, nullptr, 0) != CURLUE_OK)
+        return nullptr;
+    return parsed;
+}
+
+}  // namespace
+
+StoreRequest::StoreRequest(const Deployment& deployment) : deployment_(deployment) {}
+
+int StoreRequest::send()
+{
+    reply.clear();
+    hasReply = 0;
+    replyBytes = 0;
+
+    platform::ensureCurlInitialised();
+    EasyHandle easy(curl_easy_init());
+    if (!easy)
+        return kNoSession;
+
+    const bool isSecure = secure == 1;
+    UrlHandle target = targetUrl(url.str(), isSecure,
+                                 isSecure ? deployment_.storeHttpsPort : deployment_.storeHttpPort);
+    if (!target)
+        return kNoConnection;
+
+    // Exactly the one header the store expects. libcurl would add "Expect: 100-continue"
+    // to larger bodies and "Accept: */*" to every request; empty values switch those off.
+    // There is no cache in libcurl, so every request already goes to the server.
+    HeaderList headers;
+    for (const char* line : {"Content-Type: application/x-www-form-urlencoded", "Expect:", "Accept:"}) {
+        curl_slist* grown = curl_slist_append(headers.get(), line);
+        if (!grown)
+            return kRequestNotCreated;
+        (void)headers.release();
+        headers.reset(grown);
+    }
+
+    CURL* h = easy.get();
+    platform::applyCommonOptions(h, deployment_.caFile);
+    ReplySink sink{&reply, &replyBytes};
+    bool ok = curl_easy_setopt(h, CURLOPT_CURLU, target.get()) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_USERAGENT, kStoreUserAgent) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kReplyChunkBytes)) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &appendChunk) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
+              // The platform client gives up on a peer that stops answering; without this
+              // a server that accepts and then stays silent would hang the window forever.
+              curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(giveUpSeconds)) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(giveUpSeconds)) == CURLE_OK;
+    if (ok && isSecure) {
+        ok = curl_easy_setopt(h, CURLOPT_POST, 1L) == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK;
+    } else if (ok && !body.empty()) {
+        // The plain exchange keeps the default verb but still carries its body.
+        ok = curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "GET") == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK;
+    } else if (ok) {
+        ok = curl_easy_setopt(h, CURLOPT_HTTPGET, 1L) == CURLE_OK;
+    }
+    if (!ok)
+        return kRequestNotCreated;
+
+    // The outcome of the transfer is not a result of its own: a failed exchange is an
+    // empty (or partial) reply, which callers recognise.
+    (void)curl_easy_perform(h);
+    hasReply = replyBytes != 0 ? 1 : 0;
+    return kSent;
+}
+
+}  // namespace qk

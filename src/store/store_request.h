@@ -1,0 +1,60 @@
+#pragma once
+// One synchronous exchange with the store web server: a form-encoded request body out,
+// the whole reply (binary-safe) in. Each operation creates, sends and drops its own.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/deployment.h"
+#include "platform/fixed_text.h"
+
+namespace qk {
+
+// Store scripts on the store web server.
+namespace script {
+inline constexpr std::string_view kPurchase = "/vnpurchase1.asp";
+inline constexpr std::string_view kCoupon = "/vncoupon1.asp";
+inline constexpr std::string_view kProcess = "/cgi-bin/vnprocess1.asp";
+inline constexpr std::string_view kPaypal = "/vnpaypal1.asp";
+inline constexpr std::string_view kGetFile = "/vngetfile.asp";
+inline constexpr std::string_view kAccount = "/vnaccount.asp";
+inline constexpr std::string_view kTerms = "/vnterms.asp";
+inline constexpr std::string_view kLostPassword = "/lostpwd.asp";
+}  // namespace script
+
+inline constexpr const char* kStoreUserAgent = "Varnel 3/0";
+inline constexpr std::size_t kReplyChunkBytes = 10240;
+
+class StoreRequest {
+public:
+    // Results of send().
+    static constexpr int kSent = 0;              // the exchange ran; the outcome is in `reply`
+    static constexpr int kNoSession = 1;         // the client handle could not be created
+    static constexpr int kNoConnection = 2;      // the URL names no host to connect to
+    static constexpr int kRequestNotCreated = 3; // the request could not be set up
+
+    // Ports and the extra CA file come from the deployment, which must outlive the request.
+    explicit StoreRequest(const Deployment& deployment);
+
+    int hasReply = 0;        // 1 when the last send received at least one byte
+    int replyBytes = 0;      // bytes received by the last send
+    std::uint8_t secure = 0; // 1: HTTPS POST on the store's TLS port; else plain HTTP GET
+    FixedText<256> url;      // absolute URL; its scheme and port are ignored
+    std::string body;        // sent as it stands
+    std::string reply;       // binary-safe
+    // Seconds without a byte from the peer (or without a connection) after which the
+    // exchange gives up with what it has, as the platform's receive time-out does.
+    int giveUpSeconds = 60;
+
+    void setUrl(std::string_view absoluteUrl) { url = absoluteUrl; }
+
+    // Network failures (unknown host, refused connection, TLS failure) are not codes:
+    // they show as an empty reply with result 0, and callers judge by replyBytes.
+    int send();
+
+private:
+    const Deployment& deployment_;
+};
+
+}  // namespace qk

@@ -1,1 +1,0 @@
-// replaced by the agent's message box

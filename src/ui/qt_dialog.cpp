@@ -1,0 +1,490 @@
+#include "ui/qt_dialog.h"
+
+#include "ui/agent_icon.h"
+#include "ui/control_builder.h"
+#include "ui/dialog_widgets.h"
+#include "platform/text_encoding.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
+
+namespace qk::ui {
+
+namespace {
+
+QString toQt(const std::string& cp1252)
+{
+    return QString::fromUtf8(platform::cp1252ToUtf8(cp1252));
+}
+
+std::string fromQt(const QString& text)
+{
+    return platform::utf8ToCp1252(text.toUtf8().toStdString());
+}
+
+QWidget* widgetOf(DialogView* view)
+{
+    auto* provider = dynamic_cast<QtWindowProvider*>(view);
+    return provider ? provider->qtWidget() : nullptr;
+}
+
+// Fonts are made the platform's way: a whole-pixel height of points x dpi / 72, so that
+// the metrics the layout rests on match the ones the windows were designed with.
+QFont dialogFont(const std::string& family, int points, int weight)
+{
+    QFont font(toQt(family));
+    font.setStyleHint(QFont::SansSerif);
+    int dpi = 96;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        dpi = static_cast<int>(screen->logicalDotsPerInchY() + 0.5);
+    font.setPixelSize(std::max(1, mulDiv(points > 0 ? points : 10, dpi, 72)));
+    if (weight > 0)
+        font.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
+    return font;
+}
+
+}  // namespace
+
+QtDialog::QtDialog(const DialogResource& resource, DialogHandler& handler, DialogView* owner)
+    : handler_(handler), resourceId_(resource.id)
+{
+    QWidget* ownerWidget = widgetOf(owner);
+    Qt::WindowFlags flags = (ownerWidget ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
+    if (resource.minimizeBox)
+        flags |= Qt::WindowMinimizeButtonHint;
+    window_ = new DialogWindow(ownerWidget, flags);
+
+    const QFont font = dialogFont(resource.fontFamily, resource.fontPoints, 0);
+    window_->setFont(font);
+    units_ = DialogUnits::fromFont(font);
+    window_->setFixedSize(units_.toPixelsX(resource.width), units_.toPixelsY(resource.height));
+    window_->setWindowTitle(toQt(resource.caption));
+
+    buildControls(resource);
+    window_->setHooks({
+        [this] { command(kCancelCommand, Notify::Clicked, 0); },
+        [this] { clickDefaultButton(); },
+        [this] { handler_.onFirstPaint(); },
+    });
+    centreOver(owner);
+}
+
+QtDialog::~QtDialog()
+{
+    timers_.clear();
+    if (modalLoop_)
+        modalLoop_->exit(0);
+    delete window_.data();  // no-op when its owner window already took it down
+}
+
+void QtDialog::buildControls(const DialogResource& resource)
+{
+    for (const ControlSpec& row : resource.controls) {
+        QWidget* widget = buildControl(row, toQt(row.text), toQt(row.hint), window_, units_);
+        Control& control = controls_[row.id] = Control{row.kind, widget, row.text};
+        if (row.kind == ControlKind::DefaultPushButton && defaultButton_ < 0)
+            defaultButton_ = row.id;
+        connectControl(row.id, control);
+    }
+}
+
+void QtDialog::connectControl(int id, const Control& control)
+{
+    QWidget* widget = control.widget;
+    switch (control.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+    case ControlKind::CheckBox:
+    case ControlKind::CheckBoxMultiLine:
+    case ControlKind::RadioButton:
+        // clicked() comes after the check state has changed.
+        QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, widget,
+                         [this, id] { command(id, Notify::Clicked, 0); });
+        break;
+    case ControlKind::Edit:
+    case ControlKind::PasswordEdit: {
+        auto* edit = static_cast<QLineEdit*>(widget);
+        QObject::connect(edit, &QLineEdit::returnPressed, edit,
+                         [this, id] { command(id, Notify::EnterPressed, 0); });
+        QObject::connect(edit, &QLineEdit::textEdited, edit,
+                         [this, id] { command(id, Notify::EditChanged, 0); });
+        break;
+    }
+    case ControlKind::DropDownList:
+        // Only the user's choices are reported, not programmatic selection.
+        QObject::connect(static_cast<QComboBox*>(widget), &QComboBox::activated, widget,
+                         [this, id](int index) { command(id, Notify::SelectionChanged, index); });
+        break;
+    case ControlKind::ListViewReport: {
+        auto* list = static_cast<QTableWidget*>(widget);
+        QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, list,
+                         [this, id, list] {
+                             if (!quietList_)
+                                 command(id, Notify::ItemChanged, list->currentRow());
+                         });
+        break;
+    }
+    case ControlKind::Link:
+        QObject::connect(static_cast<QLabel*>(widget), &QLabel::linkActivated, widget,
+                         [this, id](const QString& target) {
+                             command(id, Notify::LinkClicked, target.toInt());
+                         });
+        break;
+    default:
+        break;
+    }
+}
+
+void QtDialog::command(int id, Notify code, int index)
+{
+    handler_.onCommand(id, code, index);
+}
+
+void QtDialog::clickDefaultButton()
+{
+    if (defaultButton_ < 0) {
+        // Without a default button the platform sends the OK command.
+        command(1, Notify::Clicked, 0);
+        return;
+    }
+    auto* button = widgetAs<QAbstractButton>(defaultButton_);
+    if (button && button->isEnabled() && !button->isHidden())
+        button->click();
+}
+
+void QtDialog::ensureInitialised()
+{
+    if (initialised_)
+        return;
+    initialised_ = true;
+    handler_.onInit();
+}
+
+const QtDialog::Control* QtDialog::find(int id) const
+{
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : &it->second;
+}
+
+QWidget* QtDialog::control(int id) const
+{
+    const Control* c = find(id);
+    return c ? c->widget : nullptr;
+}
+
+QWidget* QtDialog::qtWidget() const
+{
+    return window_.data();
+}
+
+// ---- Window ----
+
+void QtDialog::setTitle(const std::string& title)
+{
+    window_->setWindowTitle(toQt(title));
+}
+
+std::string QtDialog::title() const
+{
+    return fromQt(window_->windowTitle());
+}
+
+void QtDialog::setIcon(int iconId)
+{
+    const QIcon icon = iconById(iconId);
+    if (!icon.isNull())
+        window_->setWindowIcon(icon);
+}
+
+void QtDialog::show()
+{
+    ensureInitialised();
+    window_->show();
+}
+
+int QtDialog::runModal()
+{
+    ensureInitialised();
+    if (!ended_) {
+        window_->setWindowModality(Qt::ApplicationModal);
+        window_->show();
+        window_->raise();
+        window_->activateWindow();
+        QEventLoop loop;
+        modalLoop_ = &loop;
+        loop.exec(QEventLoop::DialogExec);
+        modalLoop_ = nullptr;
+        if (window_) {
+            window_->hide();
+            window_->setWindowModality(Qt::NonModal);
+        }
+    }
+    // Left by the quit message rather than endDialog: no result.
+    const int result = ended_ ? endResult_ : 0;
+    ended_ = false;
+    return result;
+}
+
+void QtDialog::endDialog(int result)
+{
+    endResult_ = result;
+    ended_ = true;
+    window_->hide();
+    if (modalLoop_)
+        modalLoop_->exit(0);
+}
+
+void QtDialog::centreOver(DialogView* owner)
+{
+    QRect area;
+    if (QWidget* ownerWidget = widgetOf(owner))
+        area = ownerWidget->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isEmpty())
+        return;
+    const QSize size = window_->frameGeometry().size();
+    window_->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void QtDialog::postQuit(int code)
+{
+    // Queued, so that a quit posted before the main loop runs (during start-up) is
+    // still seen, and one posted inside a nested loop ends that loop and then the
+    // main loop once control returns there.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
+        Qt::QueuedConnection);
+}
+
+// ---- Any control ----
+
+void QtDialog::setText(int id, const std::string& text)
+{
+    auto it = controls_.find(id);
+    if (it == controls_.end())
+        return;
+    it->second.text = text;
+    applyControlText(it->second.widget, it->second.kind, toQt(text));
+}
+
+std::string QtDialog::text(int id) const
+{
+    const Control* c = find(id);
+    if (!c)
+        return {};
+    switch (c->kind) {
+    case ControlKind::Edit:
+    case ControlKind::PasswordEdit:
+        return fromQt(static_cast<QLineEdit*>(c->widget)->text());
+    case ControlKind::DropDownList:
+        return fromQt(static_cast<QComboBox*>(c->widget)->currentText());
+    default:
+        return c->text;
+    }
+}
+
+void QtDialog::setEnabled(int id, bool enabled)
+{
+    if (QWidget* w = control(id))
+        w->setEnabled(enabled);
+}
+
+bool QtDialog::isEnabled(int id) const
+{
+    const QWidget* w = control(id);
+    return w && !w->testAttribute(Qt::WA_ForceDisabled);
+}
+
+void QtDialog::setVisible(int id, bool visible)
+{
+    if (QWidget* w = control(id))
+        w->setVisible(visible);
+}
+
+bool QtDialog::isVisible(int id) const
+{
+    const QWidget* w = control(id);
+    return w && !w->isHidden();
+}
+
+void QtDialog::setFocus(int id)
+{
+    if (QWidget* w = control(id))
+        w->setFocus(Qt::OtherFocusReason);
+}
+
+void QtDialog::setFont(int id, const std::string& family, int points, int weight)
+{
+    QWidget* w = id == kClientArea ? window_.data() : control(id);
+    if (w)
+        w->setFont(dialogFont(family, points, weight));
+}
+
+// ---- Check boxes ----
+
+void QtDialog::setChecked(int id, bool checked)
+{
+    auto* button = widgetAs<QAbstractButton>(id);
+    if (!button)
+        return;
+    if (checked) {
+        button->setChecked(true);  // a radio button unchecks its siblings
+        return;
+    }
+    // An exclusive radio button refuses to be unchecked directly.
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(exclusive);
+}
+
+bool QtDialog::isChecked(int id) const
+{
+    const auto* button = widgetAs<QAbstractButton>(id);
+    return button && button->isChecked();
+}
+
+// ---- Drop-down lists ----
+
+void QtDialog::comboClear(int id)
+{
+    if (auto* combo = widgetAs<QComboBox>(id))
+        combo->clear();
+}
+
+int QtDialog::comboAdd(int id, const std::string& text)
+{
+    auto* combo = widgetAs<QComboBox>(id);
+    if (!combo)
+        return -1;
+    combo->addItem(toQt(text));
+    return combo->count() - 1;
+}
+
+int QtDialog::comboCount(int id) const
+{
+    const auto* combo = widgetAs<QComboBox>(id);
+    return combo ? combo->count() : 0;
+}
+
+std::string QtDialog::comboText(int id, int index) const
+{
+    const auto* combo = widgetAs<QComboBox>(id);
+    if (!combo || index < 0 || index >= combo->count())
+        return {};
+    return fromQt(combo->itemText(index));
+}
+
+void QtDialog::comboSetCurrent(int id, int index)
+{
+    auto* combo = widgetAs<QComboBox>(id);
+    if (!combo)
+        return;
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+int QtDialog::comboCurrent(int id) const
+{
+    const auto* combo = widgetAs<QComboBox>(id);
+    return combo ? combo->currentIndex() : -1;
+}
+
+// ---- Progress bar ----
+
+void QtDialog::progressSetRange(int id, int minimum, int maximum)
+{
+    if (auto* bar = widgetAs<QProgressBar>(id))
+        bar->setRange(minimum, std::max(minimum, maximum));
+}
+
+void QtDialog::progressSetValue(int id, int value)
+{
+    // The platform clamps a position outside the range; Qt would ignore it.
+    if (auto* bar = widgetAs<QProgressBar>(id))
+        bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+}
+
+int QtDialog::progressValue(int id) const
+{
+    const auto* bar = widgetAs<QProgressBar>(id);
+    return bar ? std::max(bar->value(), bar->minimum()) : 0;
+}
+
+// ---- Pictures ----
+
+bool QtDialog::setPicture(int id, int x, int y, const std::string& encodedImage)
+{
+    PlacedPicture* place = nullptr;
+    QWidget* target = nullptr;
+    if (id == kClientArea) {
+        place = &window_->picture();
+        target = window_;
+    } else if (auto* frame = dynamic_cast<PictureFrame*>(control(id))) {
+        place = &frame->picture();
+        target = frame;
+    }
+    if (!place)
+        return false;
+    QImage image;
+    const bool decoded =
+        !encodedImage.empty() &&
+        image.loadFromData(reinterpret_cast<const uchar*>(encodedImage.data()),
+                           static_cast<int>(std::min<std::size_t>(encodedImage.size(), std::numeric_limits<int>::max())));
+    if (decoded)
+        place->set(std::move(image), QPoint(x, y));
+    else
+        place->clear();
+    target->update();
+    return decoded;
+}
+
+bool QtDialog::hasPicture(int id) const
+{
+    if (id == kClientArea)
+        return !window_->picture().isEmpty();
+    const auto* frame = dynamic_cast<const PictureFrame*>(control(id));
+    return frame && !frame->picture().isEmpty();
+}
+
+// ---- Timers ----
+
+void QtDialog::startTimer(int timerId, int milliseconds)
+{
+    auto& timer = timers_[timerId];
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        QObject::connect(timer.get(), &QTimer::timeout, window_,
+                         [this, timerId] { handler_.onTimer(timerId); });
+    }
+    timer->start(std::max(milliseconds, 1));
+}
+
+void QtDialog::stopTimer(int timerId)
+{
+    // Kept, not destroyed: the handler may stop a timer from inside its own tick.
+    if (auto it = timers_.find(timerId); it != timers_.end())
+        it->second->stop();
+}
+
+bool grabToPng(const QtDialog& dialog, const std::string& path)
+{
+    QWidget* window = dialog.qtWidget();
+    return window && window->grab().save(QString::fromStdString(path), "PNG");
+}
+
+}  // namespace qk::ui

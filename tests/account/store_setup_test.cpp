@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "account/store_setup.h"
+#include "commerce/cart.h"
+#include "platform/settings_store.h"
+#include "store/credentials.h"
+#include "../store/temp_folder.h"
+
+namespace {
+
+class StoreSetUp : public ::testing::Test {
+protected:
+    qk::test::TempFolder folder;
+    qk::SettingsStore settings{folder.path()};
+    qk::Session session;
+    qk::Cart cart;
+};
+
+}  // namespace
+
+TEST_F(StoreSetUp, BadVendorInputChangesNothing)
+{
+    cart.items[3].productId = "tov-1001";
+    EXPECT_EQ(qk::setUpStore(session, cart, settings, "tovri", "Tovrin Simulations", "pw"), -1);
+    EXPECT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "", "pw"), -1);
+    EXPECT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "Tovrin Simulations", ""), -1);
+    EXPECT_FALSE(session.storeReady);
+    EXPECT_TRUE(session.vendorId.empty());
+    EXPECT_EQ(cart.items[3].productId.str(), "tov-1001");
+}
+
+TEST_F(StoreSetUp, FillsTheSessionAndEmptiesTheCartOnlyOnTheFirstRun)
+{
+    cart.items[0].productId = "tov-1001";
+    cart.items[19].title = "left over";
+    ASSERT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "Tovrin Simulations", "s3cret&1"), 1);
+    EXPECT_TRUE(session.storeReady);
+    EXPECT_EQ(session.vendorId, "tovrin");
+    EXPECT_EQ(session.vendorPassword, "s3cret&1");
+    EXPECT_EQ(session.vendorName, "Tovrin Simulations");
+    EXPECT_EQ(session.currencySymbol, "$");
+    EXPECT_EQ(session.storeParams,
+              "&vendor=Tovrin+Simulations&vendorid=tovrin&vendorpwd=s3cret&1&channel=0");
+    for (const auto& slot : cart.items)
+        EXPECT_TRUE(slot.isFree() && slot.title.empty());
+
+    cart.items[0].productId = "tov-1002";
+    ASSERT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "Tovrin Simulations", "s3cret&1"), 1);
+    EXPECT_EQ(cart.items[0].productId.str(), "tov-1002") << "a later run keeps the cart";
+}
+
+TEST_F(StoreSetUp, TakesTheSavedLoginOnlyWhenTheSessionHasNoUsableOne)
+{
+    session.email = "saved@example.com";
+    session.password = "saved-password";
+    ASSERT_EQ(qk::saveCredentials(settings, session), 1);
+
+    qk::Session fresh;
+    ASSERT_EQ(qk::setUpStore(fresh, cart, settings, "tovrin", "Tovrin", "pw"), 1);
+    EXPECT_EQ(fresh.email, "saved@example.com");
+    EXPECT_EQ(fresh.password, "saved-password");
+    EXPECT_TRUE(fresh.hasLogin);
+
+    qk::Session typed;
+    typed.email = "typed@example.com";
+    typed.password = "typed-password";
+    ASSERT_EQ(qk::setUpStore(typed, cart, settings, "tovrin", "Tovrin", "pw"), 1);
+    EXPECT_EQ(typed.email, "typed@example.com");
+    EXPECT_FALSE(typed.hasLogin) << "nothing loaded, nothing confirmed";
+}

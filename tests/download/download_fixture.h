@@ -1,0 +1,120 @@
+#pragma once
+// Helpers shared by the download tests: a scripted clock and locale, a scratch
+// folder, and checks of downloaded bytes against the demo store's generated content.
+
+#include "download/download_job.h"
+#include "generated_content.h"
+#include "platform/ports.h"
+#include "support/demo_store.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace qk::download::testing {
+
+namespace fs = std::filesystem;
+
+// Call i returns base + i * step milliseconds; `onCall` runs before each answer.
+class ScriptedClock final : public platform::Clock {
+public:
+    explicit ScriptedClock(std::uint32_t step, std::uint32_t base = 4000000000u) : step_(step), base_(base) {}
+    std::uint32_t milliseconds() override
+    {
+        const std::uint32_t call = calls_++;
+        if (onCall)
+            onCall(call);
+        return base_ + call * step_;  // starts near the 32-bit wrap on purpose
+    }
+    [[nodiscard]] std::uint32_t calls() const { return calls_; }
+    std::function<void(std::uint32_t)> onCall;
+
+private:
+    std::uint32_t step_;
+    std::uint32_t base_;
+    std::atomic<std::uint32_t> calls_{0};
+};
+
+class FixedLocale final : public platform::LocaleInfo {
+public:
+    explicit FixedLocale(char separator) : separator_(separator) {}
+    char decimalSeparator() override { return separator_; }
+
+private:
+    char separator_;
+};
+
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        path_ = fs::temp_directory_path() /
+                ("qk-download-" + std::to_string(::getpid()) + "-" + test->test_suite_name() + "-" + test->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~ScratchFolder() { fs::remove_all(path_); }
+    [[nodiscard]] const fs::path& path() const { return path_; }
+    [[nodiscard]] fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+inline std::string generatedBytes(std::uint64_t offset, std::size_t size)
+{
+    std::string bytes(size, '\0');
+    demo::fillContent(offset, bytes.data(), size);
+    return bytes;
+}
+
+inline void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// True when the file holds the first bytes of the generated content (or is empty).
+inline ::testing::AssertionResult isGeneratedPrefix(const fs::path& path)
+{
+    const std::string bytes = readFile(path);
+    const std::string expected = generatedBytes(0, bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != expected[i])
+            return ::testing::AssertionFailure() << "byte " << i << " of " << bytes.size() << " differs";
+    }
+    return ::testing::AssertionSuccess() << bytes.size() << " correct bytes";
+}
+
+inline std::string fileUrl(const test::DemoStore& store, const std::string& id, bool primary = true)
+{
+    const int port = primary ? store.filePrimaryPort() : store.fileSecondaryPort();
+    return "http://127.0.0.1:" + std::to_string(port) + "/sendfile.php?id=" + id;
+}
+
+inline std::vector<std::string> splitBars(const std::string& text)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        const auto bar = text.find('|', start);
+        fields.push_back(text.substr(start, bar - start));
+        if (bar == std::string::npos)
+            return fields;
+        start = bar + 1;
+    }
+}
+
+}  // namespace qk::download::testing

@@ -1,0 +1,131 @@
+#include "file_server.h"
+
+#include "generated_content.h"
+
+#include <charconv>
+
+namespace qk::demo {
+namespace {
+
+bool parseNumber(std::string_view text, std::uint64_t& value) {
+    if (text.empty()) return false;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && ptr == text.data() + text.size();
+}
+
+// Applies one suffix token to the faults; false when the token is no fault.
+bool applyFault(std::string_view token, FileFaults& faults) {
+    std::uint64_t number = 0;
+    if (token.starts_with("cut") && parseNumber(token.substr(3), number)) {
+        faults.cutAfter = static_cast<std::int64_t>(number);
+    } else if (token.starts_with("stall") && parseNumber(token.substr(5), number)) {
+        faults.stallMs = static_cast<int>(std::min<std::uint64_t>(number, 600000));
+    } else if (token == "nolength") {
+        faults.noLength = true;
+    } else if (token == "badrange") {
+        faults.badRange = true;
+    } else if (token == "norange") {
+        faults.noRange = true;
+    } else if (token == "smalltotal") {
+        faults.smallTotal = true;
+    } else if (token == "ignorerange") {
+        faults.ignoreRange = true;
+    } else if (token == "404" || token == "500") {
+        faults.errorStatus = token == "404" ? 404 : 500;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void errorPage(HttpResponse& response, int status) {
+    response.setText(status,
+                     "<!DOCTYPE html>\n<html><head><title>" + std::to_string(status) +
+                         "</title></head><body><p>The file is not available.</p></body></html>\n",
+                     "text/html");
+}
+
+}  // namespace
+
+std::optional<FilePlan> planFile(std::string_view id, const FileSizeLookup& namedFile) {
+    FilePlan plan;
+    std::string_view base = id;
+    // Faults are trailing "-token"s; a file name may itself contain dashes, so strip
+    // only tokens that are faults.
+    while (true) {
+        const std::size_t dash = base.rfind('-');
+        if (dash == std::string_view::npos || !applyFault(base.substr(dash + 1), plan.faults)) break;
+        base = base.substr(0, dash);
+    }
+    if (base.starts_with("gen-") && parseNumber(base.substr(4), plan.size)) return plan;
+    if (namedFile) {
+        if (const auto size = namedFile(base)) {
+            plan.size = *size;
+            return plan;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<ByteRange> parseRangeHeader(std::string_view value) {
+    if (!value.starts_with("bytes=")) return std::nullopt;
+    value.remove_prefix(6);
+    const std::size_t dash = value.find('-');
+    if (dash == std::string_view::npos) return std::nullopt;
+    ByteRange range;
+    if (!parseNumber(value.substr(0, dash), range.first)) return std::nullopt;
+    const std::string_view lastText = value.substr(dash + 1);
+    if (!lastText.empty()) {
+        std::uint64_t last = 0;
+        if (!parseNumber(lastText, last) || last < range.first) return std::nullopt;
+        range.last = last;
+    }
+    return range;
+}
+
+void serveFileRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile) {
+    if (request.path != "/sendfile.php") {
+        errorPage(response, 404);
+        return;
+    }
+    const auto plan = planFile(queryValue(request.query, "id"), namedFile);
+    if (!plan) {
+        errorPage(response, 404);
+        return;
+    }
+    const FileFaults& faults = plan->faults;
+    response.stallMs = faults.stallMs;
+    response.cutAfter = faults.cutAfter;
+    if (faults.errorStatus != 0) {
+        errorPage(response, faults.errorStatus);
+        return;
+    }
+    const std::uint64_t size = plan->size;
+    std::optional<ByteRange> range;
+    if (!faults.ignoreRange && request.hasHeader("Range")) range = parseRangeHeader(request.header("Range"));
+
+    std::uint64_t first = 0;
+    std::uint64_t length = size;
+    if (range) {
+        // A start at or past the end gets 206 with an empty body and a Content-Range that
+        // still carries the total, so a client holding the whole file learns it is done.
+        first = std::min(range->first, size);
+        const std::uint64_t end = range->last ? std::min(*range->last + 1, size) : size;
+        length = end > first ? end - first : 0;
+        response.status = 206;
+        const std::uint64_t total = faults.smallTotal ? range->first / 2 : size;
+        const std::int64_t last = length > 0 ? static_cast<std::int64_t>(first + length - 1) : static_cast<std::int64_t>(size) - 1;
+        if (faults.badRange)
+            response.headers.emplace_back("Content-Range", "bytes unknown");
+        else if (!faults.noRange)
+            response.headers.emplace_back("Content-Range", "bytes " + std::to_string(range->first) + '-' + std::to_string(last) +
+                                                               '/' + std::to_string(total));
+    }
+    response.headers.emplace_back("Content-Type", "application/octet-stream");
+    response.headers.emplace_back("Accept-Ranges", "bytes");
+    response.sendContentLength = !faults.noLength;
+    response.providedLength = length;
+    response.provider = [first](std::uint64_t offset, char* out, std::size_t n) { fillContent(first + offset, out, n); };
+}
+
+}  // namespace qk::demo

@@ -1,0 +1,61 @@
+#pragma once
+// The file servers' one script, "/sendfile.php?id=<file id>": generated content with
+// byte ranges, and faults chosen by suffixes of the id so that a test picks the
+// misbehaviour it wants per request.
+//
+// File ids: "gen-<size>" (any size), or a file name of the demo catalog (served as
+// generated content of its listed size). Suffixes, in any order and combination:
+//   -cut<N>       close the connection after N body bytes of this reply
+//   -stall<ms>    wait before sending the reply
+//   -nolength     no Content-Length; the body ends with the connection
+//   -badrange     a Content-Range that cannot be parsed ("bytes unknown")
+//   -norange      no Content-Range header
+//   -smalltotal   Content-Range total below the requested start (start / 2)
+//   -ignorerange  ignore Range: 200 with the whole file from byte 0
+//   -404, -500    that HTTP error with a small HTML page
+
+#include "form.h"
+#include "plain_http_server.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qk::demo {
+
+struct FileFaults {
+    std::int64_t cutAfter = -1;
+    int stallMs = 0;
+    bool noLength = false;
+    bool badRange = false;
+    bool noRange = false;
+    bool smallTotal = false;
+    bool ignoreRange = false;
+    int errorStatus = 0;
+};
+
+struct FilePlan {
+    std::uint64_t size = 0;
+    FileFaults faults;
+};
+
+// Size of a named file of the catalog, if there is one.
+using FileSizeLookup = std::function<std::optional<std::uint64_t>(std::string_view name)>;
+
+// Splits a file id into its file and its faults. nullopt: no such file.
+std::optional<FilePlan> planFile(std::string_view id, const FileSizeLookup& namedFile);
+
+// Parses "bytes=N-" or "bytes=N-M". nullopt when the header is absent or not of that form.
+struct ByteRange {
+    std::uint64_t first = 0;
+    std::optional<std::uint64_t> last;
+};
+std::optional<ByteRange> parseRangeHeader(std::string_view value);
+
+
+// Answers one request to a file server.
+void serveFileRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile);
+
+}  // namespace qk::demo

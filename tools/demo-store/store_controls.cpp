@@ -1,0 +1,73 @@
+#include "store_controls.h"
+
+#include <array>
+#include <cctype>
+#include <utility>
+
+namespace qk::demo {
+
+StoreControls::StoreControls(std::function<bool(bool)> setPrimaryAccepting)
+    : setPrimaryAccepting_(std::move(setPrimaryAccepting)) {}
+
+bool StoreControls::apply(const std::string& name, const std::string& value) {
+    if (name == "catalog") {
+        static constexpr std::array<std::pair<const char*, CatalogMode>, 6> modes{{
+            {"normal", CatalogMode::Normal},
+            {"errversion", CatalogMode::ErrVersion},
+            {"webpage", CatalogMode::WebPage},
+            {"error1", CatalogMode::Error1},
+            {"empty", CatalogMode::Empty},
+            {"headeronly", CatalogMode::HeaderOnly},
+        }};
+        for (const auto& [text, mode] : modes) {
+            if (value == text) {
+                std::lock_guard lock(mutex_);
+                catalogMode_ = mode;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (name == "primary" && (value == "down" || value == "up")) return setPrimaryAccepting_(value == "up");
+    if (name == "notification" && (value == "on" || value == "off")) {
+        std::lock_guard lock(mutex_);
+        notificationOn_ = value == "on";
+        return true;
+    }
+    if (name == "fileid") {
+        // Goes into URLs the agent builds: letters, digits and dashes only.
+        for (const char c : value)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') return false;
+        std::lock_guard lock(mutex_);
+        fileIdSuffix_ = value;
+        return true;
+    }
+    if (name == "postprocess" && (value == "ok" || value == "fail")) {
+        std::lock_guard lock(mutex_);
+        postProcessFails_ = value == "fail";
+        return true;
+    }
+    return false;
+}
+
+std::string StoreControls::fileIdSuffix() const {
+    std::lock_guard lock(mutex_);
+    return fileIdSuffix_;
+}
+
+bool StoreControls::postProcessFails() const {
+    std::lock_guard lock(mutex_);
+    return postProcessFails_;
+}
+
+CatalogMode StoreControls::catalogMode() const {
+    std::lock_guard lock(mutex_);
+    return catalogMode_;
+}
+
+bool StoreControls::notificationOn() const {
+    std::lock_guard lock(mutex_);
+    return notificationOn_;
+}
+
+}  // namespace qk::demo

@@ -1,0 +1,41 @@
+#pragma once
+// Switches that tests flip at run time through the control request
+// ("POST /_control" on the plain-HTTP port, body "<name>=<value>"):
+//   catalog=normal|errversion|webpage|error1|empty|headeronly   what the catalog script answers
+//   primary=down|up                                             primary file server refuses connections
+//   notification=on|off                                         off: the notification reply is empty
+//   fileid=<suffix>                                             appended to every file id the store hands
+//                                                               out, e.g. "-cut4000" (empty: none)
+//   postprocess=ok|fail                                         fail: the post-processing script refuses
+
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace qk::demo {
+
+enum class CatalogMode { Normal, ErrVersion, WebPage, Error1, Empty, HeaderOnly };
+
+class StoreControls {
+public:
+    // `setPrimaryAccepting` switches the primary file server; it returns once done.
+    explicit StoreControls(std::function<bool(bool)> setPrimaryAccepting);
+
+    // Applies one switch; false for an unknown name or value (nothing changes).
+    bool apply(const std::string& name, const std::string& value);
+
+    CatalogMode catalogMode() const;
+    bool notificationOn() const;
+    std::string fileIdSuffix() const;
+    bool postProcessFails() const;
+
+private:
+    std::function<bool(bool)> setPrimaryAccepting_;
+    mutable std::mutex mutex_;
+    CatalogMode catalogMode_ = CatalogMode::Normal;
+    bool notificationOn_ = true;
+    std::string fileIdSuffix_;
+    bool postProcessFails_ = false;
+};
+
+}  // namespace qk::demo

@@ -1,0 +1,121 @@
+#include "store_scripts.h"
+
+#include "account_scripts.h"
+#include "catalog_data.h"
+#include "commerce_scripts.h"
+#include "form.h"
+
+namespace qk::demo {
+namespace {
+
+constexpr std::string_view kNotificationId = "1001";
+constexpr std::string_view kNotificationText =
+    "Welcome to the Tovrin Simulations store!\r\n\r\n"
+    "Grand Canyon HD is now available in high definition, and the Weather Engine beta is open to every "
+    "customer. Thank you for flying with us.";
+
+ScriptReply catalogScript(std::string_view body, const StoreControls& controls) {
+    switch (controls.catalogMode()) {
+        case CatalogMode::ErrVersion: return textReply("err:version");
+        case CatalogMode::WebPage:
+            return htmlPage(200, "Store closed", "<p>The store is closed for maintenance.</p>");
+        case CatalogMode::Error1: return textReply("Error:1");
+        case CatalogMode::Empty: return textReply("");
+        case CatalogMode::HeaderOnly: return textReply(catalogReply(true));
+        case CatalogMode::Normal: break;
+    }
+    if (formValue(body, "vendorid") != kVendorId) return textReply("Error:1");
+    return textReply(catalogReply(false));
+}
+
+ScriptReply purchaseScript(std::string_view body, StoreContext& store) {
+    const std::string action = formValue(body, "action");
+    if (action == "catalog") return catalogScript(body, store.controls);
+    if (action == "getpurchases")
+        return textReply(store.accounts.purchasesReply(formValue(body, "email"), formValue(body, "password"),
+                                                       formValue(body, "vendorid")));
+    return textReply("Error:1");
+}
+
+ScriptReply fileIdScript(std::string_view body, StoreContext& store) {
+    if (formValue(body, "vid") != kVendorId) return textReply("Error:1");
+    return textReply(store.accounts.fileIdReply(formValue(body, "vpwd"), formValue(body, "login"),
+                                                formValue(body, "password"), formValue(body, "pid"),
+                                                store.controls.fileIdSuffix()));
+}
+
+ScriptReply postProcessScript(std::string_view body, StoreContext& store) {
+    if (store.controls.postProcessFails() || formValue(body, "action") != "postprocess" ||
+        formValue(body, "vendorid") != kVendorId)
+        return textReply("Error:1");
+    return textReply(store.accounts.postProcessReply(formValue(body, "email"), formValue(body, "password"),
+                                                     formValue(body, "ordernum"), formValue(body, "productid")));
+}
+
+ScriptReply notificationScript(std::string_view body, const StoreControls& controls) {
+    if (formValue(body, "action") != "qknotify" || formValue(body, "vendorid") != kVendorId || !controls.notificationOn())
+        return textReply("");
+    std::string id(kNotificationId);
+    id.insert(0, 10 - id.size(), ' ');
+    return textReply(id + std::string(kNotificationText));
+}
+
+ScriptReply lostPasswordPage() {
+    return htmlPage(200, "Lost Password",
+                    "<h1>Tovrin Simulations Store: Lost Password</h1>\n"
+                    "<form method=\"post\" action=\"/lostpwd.asp\"><p>Enter the email address of your account and "
+                    "we will send you a link to choose a new password.</p>\n"
+                    "<input type=\"text\" name=\"email\"> <input type=\"submit\" value=\"Send\"></form>");
+}
+
+ScriptReply notFoundPage() { return htmlPage(404, "Not Found", "<p>The page does not exist.</p>"); }
+
+// Pages a browser opens, over either scheme.
+bool answerPage(const std::string& path, const std::string& query, StoreContext& store, ScriptReply& reply) {
+    if (path == "/lostpwd.asp") {
+        reply = lostPasswordPage();
+    } else if (path == "/vnverify.asp") {
+        reply = verificationPage(queryValue(query, "email"), store.accounts);
+    } else if (path == "/view.asp" && queryValue(query, "page") == "tos") {
+        reply = htmlPage(200, "Terms of Service", "<pre>" + termsText() + "</pre>");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ScriptReply htmlPage(int status, const std::string& title, const std::string& bodyHtml) {
+    return ScriptReply{status, "text/html",
+                       "<!DOCTYPE html>\n<html><head><title>" + title + "</title></head><body>\n" + bodyHtml +
+                           "\n</body></html>\n"};
+}
+
+ScriptReply answerSecure(const std::string& method, const std::string& path, const std::string& query,
+                         const std::string& body, StoreContext& store) {
+    ScriptReply reply;
+    if (answerPage(path, query, store, reply)) return reply;
+    if (path == "/vnpaypal1.asp" && !queryValue(query, "session").empty())
+        return paypalApprovalPage(queryValue(query, "session"), store);
+    if (method != "POST") return notFoundPage();
+    if (path == "/vnpurchase1.asp") return purchaseScript(body, store);
+    if (path == "/vngetfile.asp") return fileIdScript(body, store);
+    if (path == "/vendorscripts/" + std::string(kVendorId) + "/postprocess.asp") return postProcessScript(body, store);
+    if (path == "/vnaccount.asp") return accountScript(body, store.accounts);
+    if (path == "/vnterms.asp") return textReply(termsText());
+    if (path == "/vncoupon1.asp") return couponScript(body, store);
+    if (path == "/cgi-bin/vnprocess1.asp") return purchaseTransactionScript(body, store);
+    if (path == "/vnpaypal1.asp") return paypalSessionScript(body, store);
+    return notFoundPage();
+}
+
+ScriptReply answerPlain(const std::string& path, const std::string& query, const std::string& body,
+                        StoreContext& store) {
+    ScriptReply reply;
+    if (answerPage(path, query, store, reply)) return reply;
+    if (path == "/vnpurchase1.asp") return notificationScript(body, store.controls);
+    return notFoundPage();
+}
+
+}  // namespace qk::demo
