@@ -197,7 +197,7 @@ bool PlainHttpServer::openListener() {
     }
     socklen_t length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    if (port_ == 0) port_ = ntohs(address.sin_port);  // a reopen keeps the port readers already know
     listenFd_ = fd;
     return true;
 }
