@@ -63,7 +63,7 @@ void LoginDialog::onCommand(int controlId, ui::Notify code, int /*index*/)
                code == ui::Notify::Clicked) {
         cancel();
     } else if (controlId == res::kLoginForgotPassword && code == ui::Notify::LinkClicked) {
-        context_.shell.open(context_.deployment.storeUrl(script::kLostPassword));
+        context_.shell.open(context_.deployment.storePageUrl(script::kLostPassword));
     } else if (controlId == res::kLoginCreateAccount && code == ui::Notify::LinkClicked) {
         if (context_.openAccountDialog && context_.openAccountDialog() == 1)
             view_->endDialog(0);

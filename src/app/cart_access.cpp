@@ -1,6 +1,7 @@
 #include "app/cart_access.h"
 
 #include "app/agent.h"
+#include "app/pending_features.h"
 #include "commerce/cart.h"
 #include "commerce/cart_buttons.h"
 #include "commerce/cart_dialog.h"
@@ -43,9 +44,13 @@ void updateCartButtons(Agent& agent, ui::DialogView& view)
 
 int openCartDialog(Agent& agent, ui::DialogView& view)
 {
-    const CartDialogEnvironment environment{agent.services.dialogs, &view,
-                                            agent.services.messageBox,
-                                            agent.appState.mainWindowReady, {}};
+    // View Account runs the same account dialog as Edit Account, over the main window.
+    const CartDialogEnvironment environment{
+        agent.services.dialogs, &view, agent.services.messageBox,
+        agent.appState.mainWindowReady, [&agent](ui::DialogView* owner) {
+            if (owner != nullptr)
+                openAccountManagement(agent, *owner);
+        }};
     return qk::openCartDialog(agent.cart, agent.session, environment);
 }
 

@@ -6,7 +6,6 @@
 #include "app/cart_access.h"
 #include "app/detail_panel.h"
 #include "app/pending_features.h"
-#include "platform/byte_size_text.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -109,8 +108,7 @@ void onFileBoxChanged(Agent& agent, ui::DialogView& view)
     product.previousFile = entry;
     for (const auto& [name, size] : product.fileList) {
         if (name == entry) {
-            const auto bytes = platform::parseByteCount(size);
-            product.fileSizeText = bytes ? platform::formatByteSize(*bytes) : std::string();
+            product.fileSizeText = fileSizeTextOf(size);
             break;
         }
     }

@@ -9,6 +9,7 @@
 #include "app/store_pictures.h"
 #include "commerce/money.h"
 #include "platform/byte_size_text.h"
+#include "platform/text_encoding.h"
 #include "store/reply.h"
 #include "ui/resources/main_window.h"
 
@@ -22,19 +23,13 @@ constexpr std::size_t kRowTextMax = 255;
 constexpr std::size_t kOrderRecordBuffer = 200;
 constexpr const char* kSelectFilePrompt = "Select File...";
 
-std::string sizeTextOf(std::string_view byteCount)
-{
-    const auto bytes = platform::parseByteCount(byteCount);
-    return bytes ? platform::formatByteSize(*bytes) : std::string();
-}
-
 // Takes the owned product's order into the panel: the order fields, the single file or
 // the file box, and the order link.
 void fillOwnedFiles(CurrentProduct& product, ui::DialogView& view)
 {
     const std::string& files = product.orderField(order::kFiles);
     if (files.find('/') == std::string::npos) {
-        product.fileSizeText = sizeTextOf(product.orderField(order::kFileSize));
+        product.fileSizeText = fileSizeTextOf(product.orderField(order::kFileSize));
         view.setEnabled(ids::kDownloadFile, true);
         return;
     }
@@ -167,6 +162,12 @@ void showPicture(Agent& agent, ui::DialogView& view, const ProductRecord& record
 
 }  // namespace
 
+std::string fileSizeTextOf(std::string_view byteCount)
+{
+    const auto bytes = platform::parseByteCount(byteCount);
+    return bytes ? platform::formatByteSize(*bytes) : std::string();
+}
+
 void showFileStatusVariant(const CurrentProduct& product, ui::DialogView& view)
 {
     view.setVisible(ids::kFileStatus, !product.multiFile);
@@ -222,7 +223,8 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
     const ProductRecord& record = state.products[static_cast<std::size_t>(index)].record;
 
     view.setText(ids::kProductTitle, name);
-    view.setText(ids::kFolderPath, state.downloadBase);
+    // Controls take Windows-1252 text; the folder path is the file system's UTF-8.
+    view.setText(ids::kFolderPath, platform::utf8ToCp1252(state.downloadBase));
     view.setVisible(ids::kFileBox, false);
 
     std::string orderRecord;

@@ -16,6 +16,10 @@ struct CurrentProduct;
 // does nothing, unless selectedProduct is -1 (after Logout), which always refreshes.
 void showSelectedProduct(Agent& agent, ui::DialogView& view);
 
+// A decimal byte count as the panel shows a file's size ("2.00 MB"); empty when the
+// count is not a number.
+std::string fileSizeTextOf(std::string_view byteCount);
+
 // Single-file status text (1124) or the one used beside the file box (1154).
 void showFileStatusVariant(const CurrentProduct& product, ui::DialogView& view);
 

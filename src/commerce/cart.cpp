@@ -220,11 +220,9 @@ int removeFromCart(Cart& cart, const Session& session, std::string_view productI
         item->clear();
         removed = true;
     }
-    if (!removed)
-        return 0;
     if (!session.storeReady || cartCount(cart, session) == 0)
         cart.cartReady = false;
-    return 1;
+    return removed ? 1 : 0;
 }
 
 void clearCart(Cart& cart)

@@ -70,4 +70,10 @@ std::string Deployment::storeUrl(std::string_view path) const
     return "https://" + storeHost + std::string(path);
 }
 
+std::string Deployment::storePageUrl(std::string_view path) const
+{
+    const std::string port = storeHttpsPort == 443 ? "" : ":" + std::to_string(storeHttpsPort);
+    return "https://" + storeHost + port + std::string(path);
+}
+
 }  // namespace qk

@@ -25,6 +25,10 @@ struct Deployment {
     // Absolute URL of a path on the store web server. The scheme is informative only:
     // a StoreRequest's `secure` alone decides scheme and port.
     [[nodiscard]] std::string storeUrl(std::string_view path) const;
+
+    // Address of a store page opened in the browser. Unlike a request, the browser knows
+    // no deployment ports, so a TLS port other than 443 is written into the address.
+    [[nodiscard]] std::string storePageUrl(std::string_view path) const;
 };
 
 }  // namespace qk

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <vector>
+#include <utility>
 
 namespace qk::ui {
 
@@ -38,6 +39,31 @@ struct ControlSpec {
     std::string hint;   // edit hint text (cue banner), if any
     int maxLength = 0;  // edit length limit; 0: none
 };
+
+// What differs from a control's usual initial state.
+struct ControlState {
+    bool enabled = true;
+    bool visible = true;
+    int maxLength = 0;
+};
+
+// One row of a dialog table.
+inline ControlSpec control(int id, ControlKind kind, std::string text, int x, int y, int width,
+                           int height, ControlState state = {})
+{
+    ControlSpec row;
+    row.id = id;
+    row.kind = kind;
+    row.text = std::move(text);
+    row.x = x;
+    row.y = y;
+    row.width = width;
+    row.height = height;
+    row.enabled = state.enabled;
+    row.visible = state.visible;
+    row.maxLength = state.maxLength;
+    return row;
+}
 
 struct DialogResource {
     int id = 0;

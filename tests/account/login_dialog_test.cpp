@@ -119,6 +119,21 @@ TEST_F(LoginDialogTest, RejectedThenAcceptedLoginWithEnterInThePasswordEdit)
     EXPECT_EQ(settings.readValue(qk::kSettingsKey, "password"), qk::scramble(kOwnerPassword));
 }
 
+TEST_F(LoginDialogTest, OverlongEntriesAreSentAsTheirFirst149Characters)
+{
+    const std::string email = std::string(190, 'e') + "@tovrin.example";
+    const std::string password = std::string(100, 'p') + std::string(100, 'q');
+    dialogs.script = {type(email, password), press(1006), press(1010)};
+    EXPECT_EQ(runDialog(), 0);
+
+    const auto logged = store.requests();
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].body, "action=getpurchases&version=2.11&qk=2&email=" + std::string(149, 'e') +
+                                  "&password=" + password.substr(0, 149) + "&vendorid=tovrin");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].caption, "Invalid Login");
+}
+
 TEST_F(LoginDialogTest, UncheckedStayLoggedInLogsInWithoutSaving)
 {
     dialogs.script = {type(kOwnerEmail, kOwnerPassword),
@@ -160,7 +175,12 @@ TEST_F(LoginDialogTest, LinksOpenTheLostPasswordPageAndTheAccountHook)
                       press(1010)};
     EXPECT_EQ(runDialog(), 0) << "without an account dialog the link does nothing";
     ASSERT_EQ(shell.opened.size(), 1u);
-    EXPECT_EQ(shell.opened[0], deployment.storeUrl("/lostpwd.asp"));
+    // The browser reaches the store's TLS port only when the address names it.
+    EXPECT_EQ(shell.opened[0],
+              "https://127.0.0.1:" + std::to_string(store.httpsPort()) + "/lostpwd.asp");
+    qk::Deployment standard;
+    standard.storeHost = "store.example";
+    EXPECT_EQ(standard.storePageUrl("/lostpwd.asp"), "https://store.example/lostpwd.asp");
 
     int accountDialogs = 0;
     context.openAccountDialog = [&accountDialogs] { return ++accountDialogs == 2 ? 1 : 0; };

@@ -3,9 +3,6 @@
 // real settings files, a widget-free dialog factory and recording message box and shell.
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -18,6 +15,7 @@
 #include "store/purchases.h"
 #include "support/demo_store.h"
 #include "support/scripted_message_box.h"
+#include "../store/closed_port.h"
 #include "../store/temp_folder.h"
 #include "fake_dialog.h"
 
@@ -35,20 +33,6 @@ public:
     }
     std::vector<std::string> opened;
 };
-
-// A loopback port nobody listens on: bound once, then closed.
-inline int closedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 class LoginFixture : public ::testing::Test {
 protected:

@@ -49,6 +49,13 @@ TEST_F(StoreSetUp, FillsTheSessionAndEmptiesTheCartOnlyOnTheFirstRun)
     EXPECT_EQ(cart.items[0].productId.str(), "tov-1002") << "a later run keeps the cart";
 }
 
+TEST_F(StoreSetUp, OnlyTheVendorNameIsFormEncodedInTheStoreParameters)
+{
+    ASSERT_EQ(qk::setUpStore(session, cart, settings, "tov&ri=n", "A&B Sims/\xE9", "p w%d"), 1);
+    EXPECT_EQ(session.storeParams, "&vendor=A%26B+Sims%2f%e9&vendorid=tov&ri=n&vendorpwd=p w%d&channel=0");
+    EXPECT_EQ(session.vendorName, "A&B Sims/\xE9") << "the name itself stays as it is";
+}
+
 TEST_F(StoreSetUp, TakesTheSavedLoginOnlyWhenTheSessionHasNoUsableOne)
 {
     session.email = "saved@example.com";

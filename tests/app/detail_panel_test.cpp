@@ -1,6 +1,11 @@
 #include <fstream>
 
+#include <QVariant>
+#include <QWidget>
+
 #include "panel_fixture.h"
+#include "platform/text_encoding.h"
+#include "ui/qt_dialog.h"
 
 namespace qk::test {
 namespace {
@@ -244,6 +249,21 @@ TEST_F(DetailPanel, StoreFileNamesNeverReachOutsideTheDownloadFolder)
     EXPECT_FALSE(app::isSafeFileName("c:x"));
     EXPECT_FALSE(app::isSafeFileName(""));
     EXPECT_TRUE(app::isSafeFileName("Airliner.zip"));
+}
+
+TEST_F(DetailPanel, DownloadFolderWithAccentsShowsAsTheCustomerNamedIt)
+{
+    // The folder path is UTF-8 on disk; the control must show "Téléchargements", not
+    // the UTF-8 bytes read as Windows-1252 ("TÃ©lÃ©chargements").
+    const std::string base = (dir_ / "T\xC3\xA9l\xC3\xA9" "chargements").string();
+    agent_->appState.downloadBase = base;
+    show("Skylane");
+    auto* dialog = dynamic_cast<ui::QtDialog*>(dialogs_.real(ids::kMainWindowId));
+    ASSERT_NE(dialog, nullptr);
+    const QWidget* label = dialog->control(ids::kFolderPath);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->property("text").toString().toStdString(), base);
+    EXPECT_EQ(text(ids::kFolderPath), platform::utf8ToCp1252(base));
 }
 
 TEST_F(DetailPanel, ProductSupportOpensTheRecordsLink)

@@ -232,6 +232,18 @@ TEST(RemoveFromCart, EmptyingTheCartOrAStoreNotSetUpClearsCartReady)
     EXPECT_FALSE(w.cart.cartReady);
 }
 
+TEST(RemoveFromCart, BundleRemovalOnAnEmptiedCartStillClearsCartReady)
+{
+    // After a purchase or a logout the cart is emptied but cartReady stays set; any
+    // removal that finds the cart empty, a bundle's included, clears it.
+    CartWorld w;
+    ASSERT_EQ(w.add("p1001", "Air Show Pack", "49.95"), result::kAdded);
+    clearCart(w.cart);
+    ASSERT_TRUE(w.cart.cartReady);
+    EXPECT_EQ(removeFromCart(w.cart, w.session, "bndl-air"), 0);
+    EXPECT_FALSE(w.cart.cartReady);
+}
+
 TEST(CartLookup, OnlyEntriesOfTheCurrentVendorCount)
 {
     CartWorld w;

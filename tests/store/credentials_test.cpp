@@ -96,6 +96,28 @@ TEST_F(SavedLogin, UnusableOrMissingLoginsLeaveTheSessionLoggedOut)
     EXPECT_FALSE(session.hasLogin);
 }
 
+TEST_F(SavedLogin, LoadNeedsAnEmailOfSixAndAPasswordOfEightCharacters)
+{
+    ASSERT_TRUE(settings.createKey(qk::kSettingsKey));
+    const struct {
+        const char* email;
+        const char* password;
+        int expected;
+    } cases[] = {{"a@b.cd", "12345678", 1},
+                 {"a@b.cd", "1234567", -1},
+                 {"a@b.c", "12345678", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.email) + " / " + c.password);
+        settings.writeValue(qk::kSettingsKey, "email", c.email);
+        settings.writeValue(qk::kSettingsKey, "password", qk::scramble(c.password));
+        qk::Session loaded;
+        EXPECT_EQ(qk::loadCredentials(settings, loaded), c.expected);
+        EXPECT_EQ(loaded.hasLogin, c.expected == 1);
+        EXPECT_EQ(loaded.email, c.expected == 1 ? c.email : "");
+        EXPECT_EQ(loaded.password, c.expected == 1 ? c.password : "");
+    }
+}
+
 TEST_F(SavedLogin, StoredValuesReadAsTheirFirst255Bytes)
 {
     ASSERT_TRUE(settings.createKey(qk::kSettingsKey));

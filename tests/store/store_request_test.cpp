@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "store/store_request.h"
+#include "closed_port.h"
 #include "support/demo_store.h"
 
 namespace {
@@ -34,20 +35,6 @@ protected:
     qk::test::DemoStore store;
     qk::Deployment deployment;
 };
-
-// A loopback port nobody listens on: bound once, then closed.
-int closedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 }  // namespace
 
@@ -87,6 +74,8 @@ TEST_F(StoreExchange, PlainExchangeUsesThePlainPortWithGetAndKeepsBinaryRepliesW
     EXPECT_EQ(logged.target, "/vendors/tovrin/logo_s.png");
     EXPECT_TRUE(logged.body.empty());
     EXPECT_EQ(logged.headerCount("Content-Length"), 0) << "an empty body sends no data";
+    EXPECT_EQ(logged.header("Content-Type"), "application/x-www-form-urlencoded")
+        << "the one extra header goes with every exchange";
 }
 
 TEST_F(StoreExchange, SecureExchangePostsToTheTlsPortWhateverTheUrlSays)
@@ -150,7 +139,7 @@ TEST_F(StoreExchange, EmptySecureBodySendsTheHeaderAndNoData)
 TEST_F(StoreExchange, FailuresShowAsEmptyRepliesOrCodes)
 {
     qk::Deployment refused = deployment;
-    refused.storeHttpsPort = closedPort();
+    refused.storeHttpsPort = qk::test::closedPort();
     refused.storeHttpPort = refused.storeHttpsPort;
     for (const std::uint8_t secure : {std::uint8_t{1}, std::uint8_t{0}}) {
         qk::StoreRequest request(refused);

@@ -99,7 +99,9 @@ int AgentMessageBox::operator()(const MessageBoxParams* params, DialogView* owne
     environment.screenWidth = screen ? screen->geometry().width() : 1024;
     const auto box = buildMessageBoxTemplate(copy, text, title, flags, environment);
 
-    if ((flags & mb::kNoSound) == 0 && (flags & 0xF0u) >= mb::kIconStop && (flags & 0xF0u) <= mb::kIconInformation) {
+    // Every box sounds unless told not to; the icon bits only choose the sound, and a
+    // box without an icon gets the default one.
+    if ((flags & mb::kNoSound) == 0) {
         if (hooks_.beep)
             hooks_.beep(flags & 0xF0u);
         else

@@ -19,7 +19,7 @@ class SettingsStore;
 namespace qk::ui {
 
 struct MessageBoxHooks {
-    // The icon's sound, given the icon bits; unset: the toolkit's beep.
+    // The icon's sound, given the icon bits (0: the default sound); unset: the toolkit's beep.
     std::function<void(unsigned iconBits)> beep;
     // Opens the help file at a context (0: keyword search); unset: the desktop opens the file.
     std::function<void(const std::string& helpFile, unsigned context)> openHelp;

@@ -4,19 +4,6 @@ namespace qk::ui::resources {
 
 namespace {
 
-ControlSpec control(int id, ControlKind kind, const char* text, int x, int y, int w, int h)
-{
-    ControlSpec c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.x = x;
-    c.y = y;
-    c.width = w;
-    c.height = h;
-    return c;
-}
-
 DialogResource buildCartDialog()
 {
     using K = ControlKind;

@@ -4,21 +4,6 @@ namespace qk::ui::resources {
 
 namespace {
 
-ControlSpec control(int id, ControlKind kind, const char* text, int x, int y, int w, int h,
-                    int maxLength = 0)
-{
-    ControlSpec c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.x = x;
-    c.y = y;
-    c.width = w;
-    c.height = h;
-    c.maxLength = maxLength;
-    return c;
-}
-
 DialogResource buildLoginDialog()
 {
     using K = ControlKind;
@@ -38,9 +23,9 @@ DialogResource buildLoginDialog()
         control(kLoginNeedAccountText, K::StaticLeft,
                 "Need an account? Use the link at the bottom of this screen.", 10, 28, 200, 9),
         control(kLoginEmailLabel, K::StaticLeft, "Varnel Account Email Address", 10, 44, 200, 9),
-        control(kLoginEmail, K::Edit, "", 10, 54, 200, 13, kLoginFieldMax),
+        control(kLoginEmail, K::Edit, "", 10, 54, 200, 13, {.maxLength = kLoginFieldMax}),
         control(kLoginPasswordLabel, K::StaticLeft, "Password", 10, 72, 200, 9),
-        control(kLoginPassword, K::PasswordEdit, "", 10, 82, 200, 13, kLoginFieldMax),
+        control(kLoginPassword, K::PasswordEdit, "", 10, 82, 200, 13, {.maxLength = kLoginFieldMax}),
         control(kLoginStayLoggedIn, K::CheckBox, "Stay logged in on this computer", 10, 100,
                 200, 10),
         control(kLoginCancel, K::PushButton, "Cancel", 104, 116, 50, 14),

@@ -4,22 +4,6 @@ namespace qk::ui::resources {
 
 namespace {
 
-ControlSpec control(int id, ControlKind kind, const char* text, int x, int y, int w, int h,
-                    bool enabled = true, bool visible = true)
-{
-    ControlSpec c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.x = x;
-    c.y = y;
-    c.width = w;
-    c.height = h;
-    c.enabled = enabled;
-    c.visible = visible;
-    return c;
-}
-
 DialogResource buildMainWindow()
 {
     using K = ControlKind;
@@ -33,8 +17,8 @@ DialogResource buildMainWindow()
     r.minimizeBox = true;
     r.controls = {
         control(kLogin, K::PushButton, "Login", 428, 17, 50, 14),
-        control(kLogout, K::PushButton, "Logout", 483, 17, 50, 14, false),
-        control(kEditAccount, K::PushButton, "Edit Account", 537, 17, 50, 14, false),
+        control(kLogout, K::PushButton, "Logout", 483, 17, 50, 14, {.enabled = false}),
+        control(kEditAccount, K::PushButton, "Edit Account", 537, 17, 50, 14, {.enabled = false}),
         control(kStatusText, K::StaticRight,
                 "Please select the Login button login or to create an account.", 343, 4, 244, 8),
         control(kPriceNote, K::StaticLeft, "", 209, 19, 210, 13),
@@ -45,17 +29,17 @@ DialogResource buildMainWindow()
         control(kProductTitle, K::StaticLeft, "Product Title", 339, 39, 242, 8),
         control(kPictureFrame, K::PictureFrame, "", 339, 50, 91, 50),
         control(kProductInformation, K::StaticLeft, "Product Information", 433, 49, 153, 51),
-        control(kReadMore, K::Link, "<a>Read More...</a>", 542, 92, 45, 8, true, false),
+        control(kReadMore, K::Link, "<a>Read More...</a>", 542, 92, 45, 8, {.visible = false}),
         control(kApplyCoupon, K::PushButton, "Apply Coupon", 338, 102, 61, 14),
         control(kAddToCart, K::PushButton, "Add to Cart", 429, 102, 78, 14),
-        control(kCheckout, K::PushButton, "Checkout (0) Items", 509, 102, 78, 14, false),
+        control(kCheckout, K::PushButton, "Checkout (0) Items", 509, 102, 78, 14, {.enabled = false}),
         control(kBundlePricing, K::CheckBoxMultiLine, "Bundle Pricing", 339, 116, 248, 16),
         control(kOwnedGroup, K::GroupBox, "", 338, 136, 249, 182),
         control(kManageCaption, K::StaticLeft, "Manage My Product", 346, 136, 68, 8),
         control(kOrderLink, K::Link, "", 349, 147, 231, 32),
         control(kFileBox, K::DropDownList, "", 349, 176, 228, 30),
         control(kFileStatus, K::StaticLeft, "File Status:", 349, 181, 236, 35),
-        control(kFileStatusWithBox, K::StaticLeft, "File Status:", 349, 189, 236, 25, true, false),
+        control(kFileStatusWithBox, K::StaticLeft, "File Status:", 349, 189, 236, 25, {.visible = false}),
         control(kDownloadProgress, K::ProgressBar, "", 349, 216, 228, 10),
         control(kProgressText, K::StaticLeft, "Download Progress", 349, 226, 224, 8),
         control(kDownloadFile, K::PushButton, "Download File", 348, 238, 56, 14),
