@@ -165,7 +165,7 @@ int Transfer::run()
     platform::applyCommonOptions(h, {});
     curl_easy_setopt(h, CURLOPT_URL, job_.sourceUrl.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent.data());  // a literal: NUL-terminated
+    curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize));

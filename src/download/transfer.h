@@ -11,7 +11,6 @@
 
 namespace qk::download {
 
-inline constexpr std::string_view kUserAgent = "Varnel 3/0";
 inline constexpr std::size_t kReadSize = 10240;  // bytes of one pass of the read loop
 // What libcurl takes from the socket at once. Each delivery is cut into passes of
 // kReadSize, so progress and cancel keep their granularity, while the socket is

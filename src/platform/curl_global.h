@@ -7,6 +7,9 @@
 
 namespace qk::platform {
 
+// The agent introduces itself with this user agent on every request.
+inline constexpr const char* kUserAgent = "Varnel 3/0";
+
 // Initialises libcurl once per process (thread-safe); call before the first handle.
 void ensureCurlInitialised();
 

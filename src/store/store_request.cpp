@@ -108,7 +108,7 @@ int StoreRequest::send()
     platform::applyCommonOptions(h, deployment_.caFile);
     ReplySink sink{&reply, &replyBytes};
     bool ok = curl_easy_setopt(h, CURLOPT_CURLU, target.get()) == CURLE_OK &&
-              curl_easy_setopt(h, CURLOPT_USERAGENT, kStoreUserAgent) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent) == CURLE_OK &&
               // The store speaks HTTP/1.1; keep the request line and headers as they are
               // rather than letting TLS negotiate HTTP/2.
               curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) == CURLE_OK &&

@@ -23,7 +23,6 @@ inline constexpr std::string_view kTerms = "/vnterms.asp";
 inline constexpr std::string_view kLostPassword = "/lostpwd.asp";
 }  // namespace script
 
-inline constexpr const char* kStoreUserAgent = "Varnel 3/0";
 inline constexpr std::size_t kReplyChunkBytes = 10240;
 
 class StoreRequest {

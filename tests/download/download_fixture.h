@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -116,5 +117,16 @@ inline std::vector<std::string> splitBars(const std::string& text)
         start = bar + 1;
     }
 }
+
+// One demo store for a whole suite (starting one per test would dominate the run).
+class StoreSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { store_ = std::make_unique<test::DemoStore>(); }
+    static void TearDownTestSuite() { store_.reset(); }
+    void SetUp() override { ASSERT_TRUE(store_->ok()) << store_->error(); }
+
+    static inline std::unique_ptr<test::DemoStore> store_;
+    ScratchFolder folder_;
+};
 
 }  // namespace qk::download::testing

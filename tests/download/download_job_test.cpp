@@ -164,17 +164,7 @@ TEST(StartDownload, SecondStartWhileRunningChangesNothing)
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s) << "the job's end waited for the 30 s time-out";
 }
 
-class JobWithStoreTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { store_ = std::make_unique<test::DemoStore>(); }
-    static void TearDownTestSuite() { store_.reset(); }
-    void SetUp() override { ASSERT_TRUE(store_->ok()) << store_->error(); }
-
-    static std::unique_ptr<test::DemoStore> store_;
-    ScratchFolder folder_;
-};
-
-std::unique_ptr<test::DemoStore> JobWithStoreTest::store_;
+class JobWithStoreTest : public StoreSuite {};
 
 TEST_F(JobWithStoreTest, CancelRightAfterStartEndsAfterOnePass)
 {

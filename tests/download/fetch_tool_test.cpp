@@ -36,17 +36,7 @@ ToolRun runFetch(const std::string& arguments)
     return run;
 }
 
-class FetchToolTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { store_ = std::make_unique<test::DemoStore>(); }
-    static void TearDownTestSuite() { store_.reset(); }
-    void SetUp() override { ASSERT_TRUE(store_->ok()) << store_->error(); }
-
-    static std::unique_ptr<test::DemoStore> store_;
-    ScratchFolder folder_;
-};
-
-std::unique_ptr<test::DemoStore> FetchToolTest::store_;
+class FetchToolTest : public StoreSuite {};
 
 TEST_F(FetchToolTest, PrintsProgressThenTheResultAndExitsByTheFinalStatus)
 {

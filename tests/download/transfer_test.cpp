@@ -17,15 +17,13 @@ struct Outcome {
     std::string result;
 };
 
-class TransferTest : public ::testing::Test {
+class TransferTest : public StoreSuite {
 protected:
-    static void SetUpTestSuite() { store_ = std::make_unique<test::DemoStore>(); }
-    static void TearDownTestSuite() { store_.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(store_->ok()) << store_->error();
-        store_->clearRequests();
+        StoreSuite::SetUp();
+        if (!HasFatalFailure())
+            store_->clearRequests();
     }
 
     Outcome run(const std::string& id, const fs::path& path, std::uint64_t expected)
@@ -50,12 +48,8 @@ protected:
         return found;
     }
 
-    static std::unique_ptr<test::DemoStore> store_;
     DownloadJob job_;
-    ScratchFolder folder_;
 };
-
-std::unique_ptr<test::DemoStore> TransferTest::store_;
 
 std::string fixed8(double value)
 {
