@@ -28,15 +28,7 @@ inline ui::DialogResource testDialogResource(bool withDefaultButton = true)
     r.height = 200;
     r.caption = "Test";
     auto add = [&r](int id, K kind, const char* text, int x, int y, int w, int h) {
-        ui::ControlSpec c;
-        c.id = id;
-        c.kind = kind;
-        c.text = text;
-        c.x = x;
-        c.y = y;
-        c.width = w;
-        c.height = h;
-        r.controls.push_back(c);
+        r.controls.push_back(ui::control(id, kind, text, x, y, w, h));
     };
     add(kEdit, K::Edit, "", 5, 5, 100, 12);
     if (withDefaultButton)
