@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/current_product.h"
 #include "commerce/cart.h"
+#include "download/download_display.h"
 #include "download/download_job.h"
 #include "platform/deployment.h"
 #include "platform/ports.h"
@@ -57,8 +58,7 @@ public:
     AppState appState;
     CurrentProduct currentProduct;
     download::DownloadJob downloadJob;
-    // 0 for a download the customer started; the download display moves it on.
-    int downloadRetryStage = 0;
+    download::DownloadDisplay downloadDisplay;
     Services services;
 
     // Shows a message through the agent's message box.

@@ -20,6 +20,7 @@ inline constexpr int kFileSize = 4;
 inline constexpr int kCertificate = 7;
 inline constexpr int kSerialNumber = 8;
 inline constexpr int kPrice = 11;
+inline constexpr int kPostProcess = 12;
 inline constexpr int kOrderNumber = 13;
 inline constexpr int kFieldCount = 14;
 }  // namespace order

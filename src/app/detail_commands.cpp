@@ -5,7 +5,9 @@
 #include "app/agent.h"
 #include "app/cart_access.h"
 #include "app/detail_panel.h"
+#include "app/download_access.h"
 #include "app/pending_features.h"
+#include "download/download_job.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -31,13 +33,6 @@ bool isNonEmptyFile(const std::filesystem::path& path)
 }
 
 }  // namespace
-
-bool isSafeFileName(std::string_view name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
-}
 
 void onAddToCartClicked(Agent& agent, ui::DialogView& view)
 {
@@ -122,7 +117,7 @@ void onOpenDownloadedFileClicked(Agent& agent, ui::DialogView& view)
     const CurrentProduct& product = agent.currentProduct;
     const std::string& file = product.selectedFile;
     // A file name from the store names one file inside the download folder, nothing else.
-    if (isSafeFileName(file)) {
+    if (download::isSafeFileName(file)) {
         const std::filesystem::path path = std::filesystem::path(agent.appState.downloadBase) /
                                            "VarnelPurchase" / agent.appState.vendorId / file;
         if (isNonEmptyFile(path)) {

@@ -34,7 +34,4 @@ void onFileBoxChanged(Agent& agent, ui::DialogView& view);
 void onOpenDownloadedFileClicked(Agent& agent, ui::DialogView& view);
 void onOrderLinkClicked(Agent& agent, ui::DialogView& view, int linkIndex);
 
-// true when `name` can serve as one path component inside the download folder.
-bool isSafeFileName(std::string_view name);
-
 }  // namespace qk::app

@@ -4,6 +4,7 @@
 #include "app/agent.h"
 #include "app/cart_access.h"
 #include "app/detail_panel.h"
+#include "app/download_access.h"
 #include "app/pending_features.h"
 #include "app/product_list.h"
 #include "app/store_pictures.h"
@@ -78,7 +79,6 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
         editAccountClicked();
         return;
     case ids::kDownloadFile:
-        agent_.downloadRetryStage = 0;
         beginFileDownload(agent_, view);
         return;
     case ids::kCancelDownload:
@@ -152,7 +152,7 @@ void MainWindow::onFirstPaint()
 void MainWindow::cancelDownloadClicked()
 {
     // The worker notices the cleared flag after its current read and ends on its own.
-    download::cancelDownload(agent_.downloadJob);
+    cancelFileDownload(agent_);
 }
 
 void MainWindow::checkoutClicked()

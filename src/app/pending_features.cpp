@@ -2,16 +2,6 @@
 
 namespace qk::app {
 
-void beginFileDownload(Agent& /*agent*/, ui::DialogView& /*view*/) {}
-
-void onProgressTimer(Agent& /*agent*/, ui::DialogView& view)
-{
-    // No download can be running yet, so a stray tick just stops the timer.
-    view.stopTimer(1143);
-}
-
-void showFileStatus(Agent& /*agent*/, ui::DialogView& /*view*/) {}
-
 void applyCoupon(Agent& /*agent*/, ui::DialogView& /*view*/) {}
 
 void openAccountManagement(Agent& /*agent*/, ui::DialogView& /*view*/) {}

@@ -10,12 +10,6 @@ namespace qk::app {
 
 class Agent;
 
-// Download File: starts the download of the selected file.
-void beginFileDownload(Agent& agent, ui::DialogView& view);
-// Timer 1143: the download progress display.
-void onProgressTimer(Agent& agent, ui::DialogView& view);
-// File status of the selected file, from its download record.
-void showFileStatus(Agent& agent, ui::DialogView& view);
 // Apply Coupon: the coupon flow.
 void applyCoupon(Agent& agent, ui::DialogView& view);
 // Edit Account: account management.

@@ -35,10 +35,4 @@ std::string readDownloadBase(const SettingsStore& settings, const Deployment& de
     return base;
 }
 
-std::filesystem::path productDownloadFolder(const std::filesystem::path& downloadBase,
-                                            std::string_view vendorId)
-{
-    return downloadBase / "VarnelPurchase" / std::string(vendorId);
-}
-
 }  // namespace qk

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "download/download_folder.h"
 #include "platform/deployment.h"
 #include "platform/settings_store.h"
 
@@ -23,9 +24,5 @@ int writeSetting(SettingsStore& settings, std::string_view value, std::string_vi
 
 // "FolderPath" when present and not empty, else the roaming application-data folder.
 std::string readDownloadBase(const SettingsStore& settings, const Deployment& deployment);
-
-// Where a vendor's files go: base / "VarnelPurchase" / vendorId.
-std::filesystem::path productDownloadFolder(const std::filesystem::path& downloadBase,
-                                            std::string_view vendorId);
 
 }  // namespace qk

@@ -26,6 +26,13 @@ std::string joinDownloadPath(const std::string& folder, const std::string& fileN
     return path;
 }
 
+bool isSafeFileName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+}
+
 int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
                   const std::string& url, const std::string& fileName, std::uint64_t expectedSize)
 {
@@ -41,8 +48,7 @@ int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
     }
 
     // The name comes from the store: it may only ever be one name inside the folder.
-    constexpr std::string_view kNotInAName("/\\:\0", 4);
-    if (fileName == "." || fileName == ".." || fileName.find_first_of(kNotInAName) != std::string::npos) {
+    if (!isSafeFileName(fileName)) {
         job.running.store(0);
         return -1;
     }

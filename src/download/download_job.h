@@ -74,6 +74,10 @@ std::string readResultMessage(const DownloadJob& job);
 void setProgressText(DownloadJob& job, std::string_view text);
 void setResultMessage(DownloadJob& job, std::string_view text);
 
+// A file name from the store names exactly one file inside the download folder: not
+// empty, not "." or "..", and no "/", "\", ":" or NUL.
+bool isSafeFileName(std::string_view name);
+
 // folder + separator (unless the folder ends in one) + file name.
 std::string joinDownloadPath(const std::string& folder, const std::string& fileName);
 

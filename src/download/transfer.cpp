@@ -21,6 +21,12 @@ namespace qk::download {
 namespace {
 
 constexpr std::size_t kMaxHeaderValue = 999;  // longer Content-Range values are not ours
+constexpr long kMaxRedirects = 5;
+
+bool isRedirect(long status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 struct CurlEasyDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -126,6 +132,7 @@ private:
     ReplyHeaders reply_;
     bool inHeaders_ = false;
     bool headersDone_ = false;
+    bool redirected_ = false;  // the reply being read names a Location
 
     std::uint64_t total_ = 0;
     std::string totalText_;
@@ -165,6 +172,10 @@ int Transfer::run()
     platform::applyCommonOptions(h, {});
     curl_easy_setopt(h, CURLOPT_URL, job_.sourceUrl.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    // A file server may hand the file on to another: a few hops, never off the web.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
@@ -203,8 +214,11 @@ int Transfer::run()
         break;
     }
 
-    if (job_.abandon.load())
+    if (job_.abandon.load()) {
+        // The agent is closing: what was received still goes to the disk.
+        writer_.flush();
         return fail(kUnspecifiedError);
+    }
 
     if (!headersDone_) {
         if (code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_RESOLVE_PROXY ||
@@ -253,6 +267,7 @@ bool Transfer::header(std::string_view line)
     if (startsWithNoCase(line, "HTTP/")) {
         // A new reply (after an interim 1xx one): forget what came before.
         reply_ = ReplyHeaders{};
+        redirected_ = false;
         const auto blank = line.find(' ');
         if (blank != std::string_view::npos) {
             const std::string_view code = line.substr(blank + 1, 3);
@@ -267,9 +282,13 @@ bool Transfer::header(std::string_view line)
         inHeaders_ = false;
         if (reply_.status >= 100 && reply_.status < 200)
             return true;
+        if (redirected_ && isRedirect(reply_.status))
+            return true;  // libcurl follows it; the next reply is the one that counts
         return headersComplete();
     }
-    if (startsWithNoCase(line, "Content-Length:")) {
+    if (startsWithNoCase(line, "Location:")) {
+        redirected_ = !headerValue(line, "Location:").empty();
+    } else if (startsWithNoCase(line, "Content-Length:")) {
         reply_.contentLength = parseUnsigned(headerValue(line, "Content-Length:")).value_or(0);
     } else if (startsWithNoCase(line, "Content-Range:")) {
         // The value is read into a buffer of 1000 bytes; a longer one does not fit.

@@ -24,6 +24,8 @@ using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
 using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
+constexpr long kMaxRedirects = 5;
+
 struct ReplySink {
     std::string* reply = nullptr;
     int* replyBytes = nullptr;
@@ -125,13 +127,20 @@ int StoreRequest::send()
         ok = curl_easy_setopt(h, CURLOPT_POST, 1L) == CURLE_OK &&
              curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) == CURLE_OK &&
              curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK;
-    } else if (ok && !body.empty()) {
-        // The plain exchange keeps the default verb but still carries its body.
-        ok = curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "GET") == CURLE_OK &&
-             curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) == CURLE_OK &&
-             curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK;
     } else if (ok) {
-        ok = curl_easy_setopt(h, CURLOPT_HTTPGET, 1L) == CURLE_OK;
+        // Pictures and the notification may have moved: follow a few hops on the web.
+        // Store scripts never follow, since their bodies carry the password.
+        ok = curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
+        if (ok && !body.empty()) {
+            // The plain exchange keeps the default verb but still carries its body.
+            ok = curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "GET") == CURLE_OK &&
+                 curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) == CURLE_OK &&
+                 curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK;
+        } else if (ok) {
+            ok = curl_easy_setopt(h, CURLOPT_HTTPGET, 1L) == CURLE_OK;
+        }
     }
     if (!ok)
         return kRequestNotCreated;

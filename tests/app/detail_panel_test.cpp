@@ -244,11 +244,11 @@ TEST_F(DetailPanel, StoreFileNamesNeverReachOutsideTheDownloadFolder)
     agent_->currentProduct.selectedFile = "../../secret.txt";
     app::onOpenDownloadedFileClicked(*agent_, *view_);
     EXPECT_TRUE(shell_.opened.empty());
-    EXPECT_FALSE(app::isSafeFileName(".."));
-    EXPECT_FALSE(app::isSafeFileName("a\\b"));
-    EXPECT_FALSE(app::isSafeFileName("c:x"));
-    EXPECT_FALSE(app::isSafeFileName(""));
-    EXPECT_TRUE(app::isSafeFileName("Airliner.zip"));
+    EXPECT_FALSE(download::isSafeFileName(".."));
+    EXPECT_FALSE(download::isSafeFileName("a\\b"));
+    EXPECT_FALSE(download::isSafeFileName("c:x"));
+    EXPECT_FALSE(download::isSafeFileName(""));
+    EXPECT_TRUE(download::isSafeFileName("Airliner.zip"));
 }
 
 TEST_F(DetailPanel, DownloadFolderWithAccentsShowsAsTheCustomerNamedIt)

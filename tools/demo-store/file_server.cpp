@@ -18,6 +18,8 @@ bool applyFault(std::string_view token, FileFaults& faults) {
     std::uint64_t number = 0;
     if (token.starts_with("cut") && parseNumber(token.substr(3), number)) {
         faults.cutAfter = static_cast<std::int64_t>(number);
+    } else if (token.starts_with("hold") && parseNumber(token.substr(4), number)) {
+        faults.holdAfter = static_cast<std::int64_t>(number);
     } else if (token.starts_with("stall") && parseNumber(token.substr(5), number)) {
         faults.stallMs = static_cast<int>(std::min<std::uint64_t>(number, 600000));
     } else if (token == "nolength") {
@@ -30,6 +32,12 @@ bool applyFault(std::string_view token, FileFaults& faults) {
         faults.smallTotal = true;
     } else if (token == "ignorerange") {
         faults.ignoreRange = true;
+    } else if (token == "redirftp") {
+        if (faults.redirectStatus == 0 && !faults.redirectToFtp) faults.redirectToFtp = true;
+    } else if (token.starts_with("redir") && parseNumber(token.substr(5), number) &&
+               (number == 301 || number == 302 || number == 303 || number == 307 || number == 308)) {
+        // Suffixes are read from the end: the first one met is the hop to take now.
+        if (faults.redirectStatus == 0 && !faults.redirectToFtp) faults.redirectStatus = static_cast<int>(number);
     } else if (token == "404" || token == "500") {
         faults.errorStatus = token == "404" ? 404 : 500;
     } else {
@@ -88,14 +96,28 @@ void serveFileRequest(const HttpRequest& request, HttpResponse& response, const 
         errorPage(response, 404);
         return;
     }
-    const auto plan = planFile(queryValue(request.query, "id"), namedFile);
+    const std::string id = queryValue(request.query, "id");
+    const auto plan = planFile(id, namedFile);
     if (!plan) {
         errorPage(response, 404);
         return;
     }
     const FileFaults& faults = plan->faults;
+    if (faults.redirectStatus != 0 || faults.redirectToFtp) {
+        // One hop: the id loses its last redirect suffix.
+        std::string nextId = id;
+        const std::size_t suffix = nextId.rfind("-redir");
+        const std::size_t end = nextId.find('-', suffix + 1);
+        nextId.erase(suffix, end == std::string::npos ? std::string::npos : end - suffix);
+        const std::string next = "/sendfile.php?id=" + nextId;
+        response.setText(faults.redirectToFtp ? 302 : faults.redirectStatus, "<!DOCTYPE html>\n<p>Moved.</p>\n",
+                         "text/html");
+        response.headers.emplace_back("Location", faults.redirectToFtp ? "ftp://127.0.0.1" + next : next);
+        return;
+    }
     response.stallMs = faults.stallMs;
     response.cutAfter = faults.cutAfter;
+    response.holdAfter = faults.holdAfter;
     if (faults.errorStatus != 0) {
         errorPage(response, faults.errorStatus);
         return;

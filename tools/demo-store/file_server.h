@@ -7,12 +7,16 @@
 // generated content of its listed size). Suffixes, in any order and combination:
 //   -cut<N>       close the connection after N body bytes of this reply
 //   -stall<ms>    wait before sending the reply
+//   -hold<N>      after N body bytes send nothing more, keeping the connection open
 //   -nolength     no Content-Length; the body ends with the connection
 //   -badrange     a Content-Range that cannot be parsed ("bytes unknown")
 //   -norange      no Content-Range header
 //   -smalltotal   Content-Range total below the requested start (start / 2)
 //   -ignorerange  ignore Range: 200 with the whole file from byte 0
 //   -404, -500    that HTTP error with a small HTML page
+//   -redir<code>  a redirect (301, 302, 303, 307 or 308) to the same id without this
+//                 suffix, on the same server; several give several hops
+//   -redirftp     a redirect to an ftp:// address
 
 #include "form.h"
 #include "plain_http_server.h"
@@ -27,6 +31,7 @@ namespace qk::demo {
 
 struct FileFaults {
     std::int64_t cutAfter = -1;
+    std::int64_t holdAfter = -1;
     int stallMs = 0;
     bool noLength = false;
     bool badRange = false;
@@ -34,6 +39,8 @@ struct FileFaults {
     bool smallTotal = false;
     bool ignoreRange = false;
     int errorStatus = 0;
+    int redirectStatus = 0;  // the last redirect suffix of the id; 0 none
+    bool redirectToFtp = false;
 };
 
 struct FilePlan {

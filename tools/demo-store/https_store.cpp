@@ -29,6 +29,7 @@ bool HttpsStore::start(const CertificateFiles& certificate, int port, std::strin
         const ScriptReply reply = answerSecure(request.method, request.path, query, request.body, store_);
         response.status = reply.status;
         response.set_content(reply.body, reply.contentType.c_str());
+        if (!reply.location.empty()) response.set_header("Location", reply.location);
     };
     server_->Post(".*", handle);
     server_->Get(".*", handle);

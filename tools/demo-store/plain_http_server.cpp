@@ -169,6 +169,11 @@ std::string_view reasonPhrase(int status) {
     switch (status) {
         case 200: return "OK";
         case 206: return "Partial Content";
+        case 301: return "Moved Permanently";
+        case 302: return "Found";
+        case 303: return "See Other";
+        case 307: return "Temporary Redirect";
+        case 308: return "Permanent Redirect";
         case 400: return "Bad Request";
         case 404: return "Not Found";
         case 416: return "Range Not Satisfiable";
@@ -316,7 +321,7 @@ bool PlainHttpServer::sendResponse(int fd, const HttpRequest& request, HttpRespo
     if (response.stallMs > 0 && !waitUnlessStopping(response.stallMs)) return false;
     const bool provided = static_cast<bool>(response.provider);
     const std::uint64_t length = provided ? response.providedLength : response.body.size();
-    if (!response.sendContentLength || response.cutAfter >= 0) keepAlive = false;
+    if (!response.sendContentLength || response.cutAfter >= 0 || response.holdAfter >= 0) keepAlive = false;
 
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + ' ' + std::string(reasonPhrase(response.status)) + "\r\n";
     for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
@@ -327,6 +332,7 @@ bool PlainHttpServer::sendResponse(int fd, const HttpRequest& request, HttpRespo
 
     std::uint64_t toSend = length;
     if (response.cutAfter >= 0) toSend = std::min<std::uint64_t>(toSend, static_cast<std::uint64_t>(response.cutAfter));
+    if (response.holdAfter >= 0) toSend = std::min<std::uint64_t>(toSend, static_cast<std::uint64_t>(response.holdAfter));
     if (!provided) {
         if (!sendAll(fd, response.body.data(), static_cast<std::size_t>(toSend))) return false;
     } else {
@@ -338,8 +344,22 @@ bool PlainHttpServer::sendResponse(int fd, const HttpRequest& request, HttpRespo
             offset += n;
         }
     }
+    if (response.holdAfter >= 0) {
+        holdUntilClientLeaves(fd);
+        return false;
+    }
     if (!keepAlive) ::shutdown(fd, SHUT_WR);
     return keepAlive;
+}
+
+void PlainHttpServer::holdUntilClientLeaves(int fd) const {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!stopping_ && std::chrono::steady_clock::now() < until) {
+        char byte = 0;
+        const ssize_t n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 }  // namespace qk::demo

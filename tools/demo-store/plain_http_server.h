@@ -44,6 +44,8 @@ struct HttpResponse {
     std::uint64_t providedLength = 0;
     bool sendContentLength = true;  // false: no length, the end of the body is the close
     std::int64_t cutAfter = -1;     // >= 0: close the connection after this many body bytes
+    std::int64_t holdAfter = -1;    // >= 0: after this many body bytes send nothing more and
+                                    // keep the connection open until the client leaves (60 s at most)
     int stallMs = 0;                // wait before sending anything
 
     void setText(int code, std::string text, std::string contentType = "text/plain");
@@ -78,6 +80,7 @@ private:
     void closeListener();
     bool sendResponse(int fd, const HttpRequest& request, HttpResponse& response, bool& keepAlive);
     bool waitUnlessStopping(int ms) const;
+    void holdUntilClientLeaves(int fd) const;
 
     std::string serverName_;
     RequestLog& log_;

@@ -5,7 +5,10 @@
 namespace qk::demo {
 namespace {
 
-void answer(HttpResponse& response, const ScriptReply& reply) { response.setText(reply.status, reply.body, reply.contentType); }
+void answer(HttpResponse& response, const ScriptReply& reply) {
+    response.setText(reply.status, reply.body, reply.contentType);
+    if (!reply.location.empty()) response.headers.emplace_back("Location", reply.location);
+}
 
 // "name=value" from the body, or from the query of a GET without body.
 void control(const HttpRequest& request, HttpResponse& response, StoreControls& controls) {

@@ -42,6 +42,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         fileIdSuffix_ = value;
         return true;
     }
+    if (name == "postreply") {
+        std::lock_guard lock(mutex_);
+        postProcessReply_ = value;
+        return true;
+    }
     if (name == "postprocess" && (value == "ok" || value == "fail")) {
         std::lock_guard lock(mutex_);
         postProcessFails_ = value == "fail";
@@ -53,6 +58,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
 std::string StoreControls::fileIdSuffix() const {
     std::lock_guard lock(mutex_);
     return fileIdSuffix_;
+}
+
+std::string StoreControls::postProcessReply() const {
+    std::lock_guard lock(mutex_);
+    return postProcessReply_;
 }
 
 bool StoreControls::postProcessFails() const {

@@ -28,6 +28,8 @@ public:
     bool notificationOn() const;
     std::string fileIdSuffix() const;
     bool postProcessFails() const;
+    // The post-processing script's scripted answer; empty: it answers as usual.
+    std::string postProcessReply() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -36,6 +38,7 @@ private:
     bool notificationOn_ = true;
     std::string fileIdSuffix_;
     bool postProcessFails_ = false;
+    std::string postProcessReply_;
 };
 
 }  // namespace qk::demo

@@ -45,6 +45,7 @@ ScriptReply fileIdScript(std::string_view body, StoreContext& store) {
 }
 
 ScriptReply postProcessScript(std::string_view body, StoreContext& store) {
+    if (std::string scripted = store.controls.postProcessReply(); !scripted.empty()) return textReply(std::move(scripted));
     if (store.controls.postProcessFails() || formValue(body, "action") != "postprocess" ||
         formValue(body, "vendorid") != kVendorId)
         return textReply("Error:1");
@@ -70,6 +71,15 @@ ScriptReply lostPasswordPage() {
 
 ScriptReply notFoundPage() { return htmlPage(404, "Not Found", "<p>The page does not exist.</p>"); }
 
+// "/moved/<path>" on either scheme: 302 to "/<path>", so clients can be tried on redirects.
+bool answerMoved(const std::string& path, const std::string& query, ScriptReply& reply) {
+    constexpr std::string_view kMoved = "/moved/";
+    if (!path.starts_with(kMoved)) return false;
+    reply = htmlPage(302, "Moved", "<p>This page has moved.</p>");
+    reply.location = path.substr(kMoved.size() - 1) + (query.empty() ? "" : "?" + query);
+    return true;
+}
+
 // Pages a browser opens, over either scheme.
 bool answerPage(const std::string& path, const std::string& query, StoreContext& store, ScriptReply& reply) {
     if (path == "/lostpwd.asp") {
@@ -89,13 +99,13 @@ bool answerPage(const std::string& path, const std::string& query, StoreContext&
 ScriptReply htmlPage(int status, const std::string& title, const std::string& bodyHtml) {
     return ScriptReply{status, "text/html",
                        "<!DOCTYPE html>\n<html><head><title>" + title + "</title></head><body>\n" + bodyHtml +
-                           "\n</body></html>\n"};
+                           "\n</body></html>\n", {}};
 }
 
 ScriptReply answerSecure(const std::string& method, const std::string& path, const std::string& query,
                          const std::string& body, StoreContext& store) {
     ScriptReply reply;
-    if (answerPage(path, query, store, reply)) return reply;
+    if (answerPage(path, query, store, reply) || answerMoved(path, query, reply)) return reply;
     if (path == "/vnpaypal1.asp" && !queryValue(query, "session").empty())
         return paypalApprovalPage(queryValue(query, "session"), store);
     if (method != "POST") return notFoundPage();
@@ -113,7 +123,7 @@ ScriptReply answerSecure(const std::string& method, const std::string& path, con
 ScriptReply answerPlain(const std::string& path, const std::string& query, const std::string& body,
                         StoreContext& store) {
     ScriptReply reply;
-    if (answerPage(path, query, store, reply)) return reply;
+    if (answerPage(path, query, store, reply) || answerMoved(path, query, reply)) return reply;
     if (path == "/vnpurchase1.asp") return notificationScript(body, store.controls);
     return notFoundPage();
 }

@@ -16,6 +16,7 @@ struct ScriptReply {
     int status = 200;
     std::string contentType = "text/plain";
     std::string body;
+    std::string location;  // sent as Location when not empty (redirects)
 };
 
 // The store's shared state, owned by main and handed to every script.
@@ -25,7 +26,7 @@ struct StoreContext {
     PaypalSessions& paypal;
 };
 
-inline ScriptReply textReply(std::string body) { return ScriptReply{200, "text/plain", std::move(body)}; }
+inline ScriptReply textReply(std::string body) { return ScriptReply{200, "text/plain", std::move(body), {}}; }
 ScriptReply htmlPage(int status, const std::string& title, const std::string& bodyHtml);
 
 // A request over HTTPS: every store script, and the pages a browser opens.

@@ -1,0 +1,86 @@
+#include "download/download_record.h"
+
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+#include <filesystem>
+
+namespace qk::download {
+
+namespace {
+
+constexpr std::array<const char*, 7> kDays{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::array<const char*, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+}  // namespace
+
+std::string recordDate(std::time_t when)
+{
+    std::tm utc{};
+    if (gmtime_r(&when, &utc) == nullptr)
+        return {};
+    // Built by hand rather than with asctime: English names whatever the locale, and no
+    // shared static buffer.
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %d",
+                  kDays.at(static_cast<std::size_t>(utc.tm_wday)),
+                  kMonths.at(static_cast<std::size_t>(utc.tm_mon)), utc.tm_mday, utc.tm_hour,
+                  utc.tm_min, utc.tm_sec, utc.tm_year + 1900);
+    return text;
+}
+
+std::string recordText(const DownloadRecord& record, std::time_t when)
+{
+    std::string text;
+    text += "vnproduct=" + record.productName + "\r\n";
+    text += "vnproductid=" + record.productId + "\r\n";
+    text += "filename=" + record.fileName + "\r\n";
+    text += "date=" + recordDate(when) + "\r\n";
+    text += "version=" + record.version + "\r\n";
+    return text;
+}
+
+bool writeDownloadRecord(const std::string& path, const DownloadRecord& record, std::time_t when)
+{
+    const std::string text = recordText(record, when);
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (out)
+            return true;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return false;
+}
+
+std::optional<RecordLines> readRecordLines(const std::string& path)
+{
+    std::error_code error;
+    // Opening a folder for reading succeeds on some systems and then reads nothing.
+    if (std::filesystem::is_directory(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    RecordLines lines;
+    for (std::string& line : lines) {
+        if (!std::getline(in, line))
+            break;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+    }
+    return lines;
+}
+
+std::string_view recordValue(std::string_view line)
+{
+    const auto equals = line.find('=');
+    return equals == std::string_view::npos ? line : line.substr(equals + 1);
+}
+
+}  // namespace qk::download
