@@ -1,5 +1,8 @@
 #include "app/download_access.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "account/login_dialog.h"
 #include "app/agent.h"
 #include "app/detail_panel.h"
@@ -91,6 +94,12 @@ void beginFileDownload(Agent& agent, ui::DialogView& view)
     const CurrentProduct& product = agent.currentProduct;
     if (!product.owned)
         return;
+    // The application-data folder is the platform's own and may simply not be made yet
+    // on a new account; a folder the customer chose is never made up in its place.
+    if (agent.appState.downloadBase == agent.deployment.appDataDir.string()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(agent.deployment.appDataDir, ignored);
+    }
     download::DownloadWindow window = windowOf(agent, view);
     download::startFileDownload(agent.downloadDisplay, window,
                                 subjectOf(product, view.comboCurrent(ids::kFileBox)));

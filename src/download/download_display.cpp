@@ -124,6 +124,15 @@ void finishCompleted(DownloadDisplay& display, DownloadWindow& window)
     view.setEnabled(ids::kProductList, true);
 }
 
+// Only the file this download wrote: a folder or device of that name is not ours.
+void deletePartialFile(const DownloadDisplay& display)
+{
+    std::error_code error;
+    const std::string path = targetPath(display);
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)))
+        std::filesystem::remove(path, error);
+}
+
 void finishCanceled(DownloadDisplay& display, DownloadWindow& window)
 {
     ui::DialogView& view = window.view;
@@ -131,11 +140,7 @@ void finishCanceled(DownloadDisplay& display, DownloadWindow& window)
     view.setText(ids::kProgressText, "Download Canceled");
     view.progressSetValue(ids::kDownloadProgress, 0);
     view.setEnabled(ids::kOpenFileFolder, false);
-    // Only the file this download wrote: a folder or device of that name is not ours.
-    std::error_code error;
-    const std::string path = targetPath(display);
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)))
-        std::filesystem::remove(path, error);
+    deletePartialFile(display);
     showIdleControls(display, window);
 }
 
@@ -162,6 +167,9 @@ void failDownload(DownloadDisplay& display, DownloadWindow& window)
     }
     if (display.retryStage == 1)
         display.retryStage = 2;
+    // The start of the next attempt would delete it anyway; meanwhile a cut-off file
+    // must not show in the panel as downloaded.
+    deletePartialFile(display);
     message(window, kDownloadError, "Error", ui::mb::kIconExclamation);
     showIdleControls(display, window);
 }

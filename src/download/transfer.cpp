@@ -259,7 +259,17 @@ size_t Transfer::onBody(char* data, size_t size, size_t count, void* self)
 
 int Transfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    return static_cast<Transfer*>(self)->job_.abandon.load() ? 1 : 0;
+    auto& transfer = *static_cast<Transfer*>(self);
+    if (transfer.job_.abandon.load())
+        return 1;
+    // A cancel while no data comes (connecting, a stalled server) would otherwise wait
+    // for the next byte or the time-out; libcurl asks here at least once a second.
+    if (transfer.job_.running.load() == 0 && transfer.stop_ == Stop::None) {
+        transfer.composePass(0, false);
+        transfer.stop_ = Stop::Canceled;
+        return 1;
+    }
+    return 0;
 }
 
 bool Transfer::header(std::string_view line)

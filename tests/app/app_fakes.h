@@ -2,6 +2,7 @@
 // Fakes for the platform services of the app, a dialog factory that answers every modal
 // dialog with "cancel", and builders for catalog and order records.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,10 +20,14 @@ public:
     bool open(const std::string& target) override
     {
         opened.push_back(target);
+        if (onOpen)
+            onOpen(target);
         return accept;
     }
     std::vector<std::string> opened;
     bool accept = true;
+    // Runs at the moment of each open, to see what the opened thing looked like then.
+    std::function<void(const std::string&)> onOpen;
 };
 
 class FakeClipboard final : public platform::Clipboard {

@@ -226,5 +226,24 @@ TEST_F(JobWithStoreTest, ReaderNeverSeesATornText)
     RecordProperty("downloading_texts_seen", downloading);
 }
 
+TEST_F(JobWithStoreTest, ClosingTheAgentMidTransferKeepsEveryReceivedByte)
+{
+    // The server sends 300000 bytes and then nothing: they sit in the write buffer
+    // (1 MiB) when the agent closes, and must reach the disk all the same.
+    const fs::path path = folder_ / "closing.bin";
+    {
+        DownloadJob job;
+        ASSERT_EQ(startDownload(job, true, folder_.path().string(),
+                                fileUrl(*store_, "gen-1000000-hold300000"), "closing.bin", 0), 1);
+        std::string text;
+        const auto until = std::chrono::steady_clock::now() + 20s;
+        while (readProgress(job, text) && !text.starts_with("30.") && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(5ms);
+        ASSERT_TRUE(text.starts_with("30.")) << text;
+    }
+    EXPECT_EQ(fs::file_size(path), 300000u);
+    EXPECT_TRUE(isGeneratedPrefix(path));
+}
+
 }  // namespace
 }  // namespace qk::download

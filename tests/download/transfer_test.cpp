@@ -251,5 +251,31 @@ TEST_F(TransferTest, LocalAndUrlProblemsAreErrorsNotCompletions)
     EXPECT_EQ(fs::file_size(path), 0u);
 }
 
+TEST_F(TransferTest, RedirectsAreFollowedFiveHopsOnTheWebKeepingTheRange)
+{
+    // Five hops, through every redirect status, from a resumed file.
+    const fs::path path = folder_ / "moved.bin";
+    writeFile(path, generatedBytes(0, 20000));
+    Outcome outcome = run("gen-300000-redir301-redir302-redir303-redir307-redir308", path, 0);
+    EXPECT_EQ(splitBars(outcome.text).back(), "Completed");
+    EXPECT_EQ(fs::file_size(path), 300000u);
+    EXPECT_TRUE(isGeneratedPrefix(path));
+    const auto requests = fileRequests();
+    ASSERT_EQ(requests.size(), 6u);
+    for (const auto& request : requests)
+        EXPECT_EQ(request.header("Range"), "bytes=20000-") << request.target;
+    EXPECT_EQ(requests.back().target, "/sendfile.php?id=gen-300000");
+
+    // A sixth hop is one too many; an ftp:// address is not followed at all.
+    for (const char* id : {"gen-1000-redir301-redir301-redir301-redir301-redir301-redir301",
+                           "gen-1000-redirftp"}) {
+        SCOPED_TRACE(id);
+        const fs::path refused = folder_ / "refused.bin";
+        outcome = run(id, refused, 1000);
+        EXPECT_EQ(outcome.text, "Error: Could not connect to host URL");
+        EXPECT_EQ(fs::file_size(refused), 0u);
+    }
+}
+
 }  // namespace
 }  // namespace qk::download

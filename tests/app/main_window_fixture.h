@@ -1,0 +1,95 @@
+#pragma once
+// The agent with its real main window (offscreen) on the demo store; fakes for the
+// platform services.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/agent.h"
+#include "app/main_window.h"
+#include "app_fakes.h"
+#include "support/demo_store.h"
+#include "support/scripted_message_box.h"
+#include "ui/qt_dialog.h"
+#include "ui/resources/main_window.h"
+
+#include <QAbstractItemView>
+
+namespace qk::test {
+
+namespace ids = ui::resources;
+
+// The agent with its main window on the demo store; fakes for the platform services.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(store_.ok()) << store_.error();
+        agent_ = std::make_unique<app::Agent>(
+            store_.deployment(), app::Services{dialogs_, box_.function(), shell_, clipboard_, folders_});
+    }
+
+    void logInAs(const std::string& email, const std::string& password)
+    {
+        agent_->session.email = email;
+        agent_->session.password = password;
+    }
+
+    void start()
+    {
+        window_ = std::make_unique<app::MainWindow>(*agent_);
+        window_->create();
+    }
+
+    ui::DialogView& view() { return window_->view(); }
+
+    std::vector<std::string> categories()
+    {
+        std::vector<std::string> entries;
+        for (int i = 0; i < view().comboCount(ids::kCategoryBox); ++i)
+            entries.push_back(view().comboText(ids::kCategoryBox, i));
+        return entries;
+    }
+
+    // Selects the row whose product column reads `name` alone, as a click does.
+    void clickRow(const std::string& name)
+    {
+        auto* dialog = dynamic_cast<ui::QtDialog*>(dialogs_.real(ids::kMainWindowId));
+        ASSERT_NE(dialog, nullptr);
+        auto* list = qobject_cast<QAbstractItemView*>(dialog->control(ids::kProductList));
+        ASSERT_NE(list, nullptr);
+        for (int row = 0; row < view().listRowCount(ids::kProductList); ++row) {
+            if (view().listCell(ids::kProductList, row, 0) == name) {
+                list->clearSelection();
+                view().listSelectRow(ids::kProductList, row);
+                window_->onCommand(ids::kProductList, ui::Notify::ItemChanged, 0);
+                return;
+            }
+        }
+        FAIL() << "no row " << name;
+    }
+
+    int requestsFor(const std::string& target)
+    {
+        const auto log = store_.requests();
+        return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const LoggedRequest& r) {
+            return r.target == target;
+        }));
+    }
+
+    DemoStore store_;
+    ScriptedMessageBox box_;
+    CancellingDialogFactory dialogs_;
+    RecordingShell shell_;
+    FakeClipboard clipboard_;
+    FakeFolderBrowser folders_;
+    std::unique_ptr<app::Agent> agent_;
+    std::unique_ptr<app::MainWindow> window_;
+};
+
+}  // namespace qk::test
