@@ -134,8 +134,10 @@ int StoreRequest::send()
              curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK &&
              curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
         if (ok && !body.empty()) {
-            // The plain exchange keeps the default verb but still carries its body.
+            // The plain exchange keeps the default verb but still carries its body, on
+            // every hop: libcurl would otherwise drop a body on a 301, 302 or 303.
             ok = curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "GET") == CURLE_OK &&
+                 curl_easy_setopt(h, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL)) == CURLE_OK &&
                  curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) == CURLE_OK &&
                  curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK;
         } else if (ok) {

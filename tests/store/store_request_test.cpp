@@ -190,3 +190,38 @@ TEST_F(StoreExchange, FailuresShowAsEmptyRepliesOrCodes)
     EXPECT_EQ(noHost.send(), qk::StoreRequest::kNoConnection);
     EXPECT_TRUE(store.requests().empty());
 }
+
+TEST_F(StoreExchange, PlainGetsFollowRedirectsButScriptPostsNever)
+{
+    qk::StoreRequest picture(deployment);
+    picture.setUrl(deployment.storeUrl("/moved/vendors/tovrin/logo_s.png"));
+    picture.secure = 0;
+    picture.send();
+    EXPECT_TRUE(picture.reply.starts_with("\x89PNG")) << picture.reply.substr(0, 40);
+    auto logged = store.requests();
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[1].target, "/vendors/tovrin/logo_s.png");
+
+    // The notification is a GET with a body, and stays one after the hop.
+    store.clearRequests();
+    qk::StoreRequest notification(deployment);
+    notification.setUrl(deployment.storeUrl("/moved/vnpurchase1.asp"));
+    notification.secure = 0;
+    notification.body = "qk=2&action=qknotify&vendorid=tovrin";
+    notification.send();
+    EXPECT_TRUE(notification.reply.starts_with("      1001")) << notification.reply;
+    logged = store.requests();
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[1].method, "GET");
+    EXPECT_EQ(logged[1].body, "qk=2&action=qknotify&vendorid=tovrin");
+
+    // A store script's body carries the password: its redirect is the answer, not a hop.
+    store.clearRequests();
+    qk::StoreRequest script(deployment);
+    script.setUrl(deployment.storeUrl("/moved/vnpurchase1.asp"));
+    script.secure = 1;
+    script.body = "action=getpurchases&version=2.11&qk=2&email=pilot@tovrin.example&password=skylane182&vendorid=tovrin";
+    script.send();
+    EXPECT_TRUE(script.reply.starts_with("<!DOCTYPE")) << script.reply;
+    EXPECT_EQ(onlyRequest().target, "/moved/vnpurchase1.asp");
+}
