@@ -34,12 +34,12 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         notificationOn_ = value == "on";
         return true;
     }
-    if (name == "fileid") {
+    if (name == "fileid" || name == "servefile") {
         // Goes into URLs the agent builds: letters, digits and dashes only.
         for (const char c : value)
             if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') return false;
         std::lock_guard lock(mutex_);
-        fileIdSuffix_ = value;
+        (name == "fileid" ? fileIdSuffix_ : servedFile_) = value;
         return true;
     }
     if (name == "postreply") {
@@ -63,6 +63,11 @@ std::string StoreControls::fileIdSuffix() const {
 std::string StoreControls::postProcessReply() const {
     std::lock_guard lock(mutex_);
     return postProcessReply_;
+}
+
+std::string StoreControls::servedFile() const {
+    std::lock_guard lock(mutex_);
+    return servedFile_;
 }
 
 bool StoreControls::postProcessFails() const {

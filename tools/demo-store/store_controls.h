@@ -27,6 +27,8 @@ public:
     CatalogMode catalogMode() const;
     bool notificationOn() const;
     std::string fileIdSuffix() const;
+    // The file id "/vngetfile.asp" hands out for every owned file; empty: the order's own.
+    std::string servedFile() const;
     bool postProcessFails() const;
     // The post-processing script's scripted answer; empty: it answers as usual.
     std::string postProcessReply() const;
@@ -37,6 +39,7 @@ private:
     CatalogMode catalogMode_ = CatalogMode::Normal;
     bool notificationOn_ = true;
     std::string fileIdSuffix_;
+    std::string servedFile_;
     bool postProcessFails_ = false;
     std::string postProcessReply_;
 };

@@ -39,9 +39,12 @@ ScriptReply purchaseScript(std::string_view body, StoreContext& store) {
 
 ScriptReply fileIdScript(std::string_view body, StoreContext& store) {
     if (formValue(body, "vid") != kVendorId) return textReply("Error:1");
-    return textReply(store.accounts.fileIdReply(formValue(body, "vpwd"), formValue(body, "login"),
-                                                formValue(body, "password"), formValue(body, "pid"),
-                                                store.controls.fileIdSuffix()));
+    const std::string suffix = store.controls.fileIdSuffix();
+    std::string reply = store.accounts.fileIdReply(formValue(body, "vpwd"), formValue(body, "login"),
+                                                   formValue(body, "password"), formValue(body, "pid"), suffix);
+    if (const std::string served = store.controls.servedFile(); !served.empty() && reply.starts_with("success|"))
+        reply = reply.substr(0, reply.rfind('|') + 1) + served + suffix;
+    return textReply(std::move(reply));
 }
 
 ScriptReply postProcessScript(std::string_view body, StoreContext& store) {
