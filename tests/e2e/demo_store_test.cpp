@@ -208,6 +208,13 @@ TEST_F(DemoStoreTest, FileIdRepliesNameServedFilesOfOwnedProductsOnly) {
     EXPECT_EQ(faulty[4], "Skylane182Deluxe.zip-cut100");
     EXPECT_EQ(file(store.filePrimaryPort(), faulty[4]).code, CURLE_PARTIAL_FILE);
     EXPECT_FALSE(store.control("fileid", "-cut1&x=1"));
+
+    // Any file can stand in for an owned one, and the suffix still follows it.
+    ASSERT_TRUE(store.control("servefile", "gen-123"));
+    const auto served = split(fileId("tvS8x2Qa", "skylane182", "tov-1001"), '|');
+    ASSERT_EQ(served.size(), 5u);
+    EXPECT_EQ(served[4], "gen-123-cut100");
+    EXPECT_EQ(fileId("tvS8x2Qa", "skylane182", "tov-1002"), "Error:1") << "still only for owned products";
 }
 
 TEST_F(DemoStoreTest, PostProcessingConfirmsOnlyOrdersThatNeedIt) {
@@ -272,10 +279,24 @@ TEST_F(DemoStoreTest, FaultSuffixesMisbehaveAsNamed) {
         EXPECT_TRUE(error.body.starts_with("<!DOCTYPE"));
     }
 
-    const auto started = std::chrono::steady_clock::now();
+    auto started = std::chrono::steady_clock::now();
     const Reply stalled = file(port, "gen-10-stall300-cut5");
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
     EXPECT_EQ(stalled.body.size(), 5u);
+
+    // 300 KiB at 1024 KiB/s take about 0.3 s.
+    started = std::chrono::steady_clock::now();
+    const Reply paced = file(port, "gen-307200-rate1024");
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(250));
+    EXPECT_EQ(paced.body, expectedContent(0, 307200));
+
+    // A redirect names the same file without its suffix, on the same server.
+    const Reply moved = file(port, "gen-10-redir307");
+    EXPECT_EQ(moved.status, 307);
+    EXPECT_EQ(moved.headers.at("location"), "/sendfile.php?id=gen-10");
+    EXPECT_EQ(file(port, "gen-10-redir301-cut5").headers.at("location"), "/sendfile.php?id=gen-10-cut5");
+    EXPECT_EQ(file(port, "gen-10-redirftp").headers.at("location"),
+              "ftp://127.0.0.1/sendfile.php?id=gen-10");
 }
 
 TEST_F(DemoStoreTest, PrimaryDownRefusesConnectionsUntilUp) {

@@ -18,6 +18,8 @@ bool applyFault(std::string_view token, FileFaults& faults) {
     std::uint64_t number = 0;
     if (token.starts_with("cut") && parseNumber(token.substr(3), number)) {
         faults.cutAfter = static_cast<std::int64_t>(number);
+    } else if (token.starts_with("rate") && parseNumber(token.substr(4), number) && number > 0) {
+        faults.kibPerSecond = std::min<std::uint64_t>(number, 1u << 30);
     } else if (token.starts_with("hold") && parseNumber(token.substr(4), number)) {
         faults.holdAfter = static_cast<std::int64_t>(number);
     } else if (token.starts_with("stall") && parseNumber(token.substr(5), number)) {
@@ -118,6 +120,7 @@ void serveFileRequest(const HttpRequest& request, HttpResponse& response, const 
     response.stallMs = faults.stallMs;
     response.cutAfter = faults.cutAfter;
     response.holdAfter = faults.holdAfter;
+    response.bytesPerSecond = faults.kibPerSecond * 1024;
     if (faults.errorStatus != 0) {
         errorPage(response, faults.errorStatus);
         return;

@@ -8,6 +8,7 @@
 //   -cut<N>       close the connection after N body bytes of this reply
 //   -stall<ms>    wait before sending the reply
 //   -hold<N>      after N body bytes send nothing more, keeping the connection open
+//   -rate<N>      send the body at N KiB per second
 //   -nolength     no Content-Length; the body ends with the connection
 //   -badrange     a Content-Range that cannot be parsed ("bytes unknown")
 //   -norange      no Content-Range header
@@ -32,6 +33,7 @@ namespace qk::demo {
 struct FileFaults {
     std::int64_t cutAfter = -1;
     std::int64_t holdAfter = -1;
+    std::uint64_t kibPerSecond = 0;
     int stallMs = 0;
     bool noLength = false;
     bool badRange = false;

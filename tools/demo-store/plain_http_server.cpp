@@ -336,9 +336,21 @@ bool PlainHttpServer::sendResponse(int fd, const HttpRequest& request, HttpRespo
     if (!provided) {
         if (!sendAll(fd, response.body.data(), static_cast<std::size_t>(toSend))) return false;
     } else {
-        std::vector<char> chunk(kSendChunk);
+        // A paced body goes in pieces of a tenth of a second's worth.
+        const std::size_t piece = response.bytesPerSecond > 0
+                                      ? static_cast<std::size_t>(std::clamp<std::uint64_t>(response.bytesPerSecond / 10, 1, kSendChunk))
+                                      : kSendChunk;
+        const auto started = std::chrono::steady_clock::now();
+        std::vector<char> chunk(piece);
         for (std::uint64_t offset = 0; offset < toSend && !stopping_;) {
-            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kSendChunk, toSend - offset));
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(piece, toSend - offset));
+            if (response.bytesPerSecond > 0) {
+                // A piece leaves when the pace says it has been sent whole.
+                const auto due = started + std::chrono::microseconds((offset + n) * 1000000 / response.bytesPerSecond);
+                while (!stopping_ && std::chrono::steady_clock::now() < due)
+                    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+                        due - std::chrono::steady_clock::now(), std::chrono::milliseconds(50)));
+            }
             response.provider(offset, chunk.data(), n);
             if (!sendAll(fd, chunk.data(), n)) return false;
             offset += n;

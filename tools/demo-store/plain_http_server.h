@@ -47,6 +47,7 @@ struct HttpResponse {
     std::int64_t holdAfter = -1;    // >= 0: after this many body bytes send nothing more and
                                     // keep the connection open until the client leaves (60 s at most)
     int stallMs = 0;                // wait before sending anything
+    std::uint64_t bytesPerSecond = 0;  // > 0: the body goes no faster than this
 
     void setText(int code, std::string text, std::string contentType = "text/plain");
 };
