@@ -210,6 +210,11 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
 
     view.setVisible(ids::kBundlePricing, false);
     view.setChecked(ids::kBundlePricing, false);
+    // What the progress row says belongs to the last download, not to this product.
+    if (!agent.downloadDisplay.active) {
+        view.setText(ids::kProgressText, "Download Progress");
+        view.progressSetValue(ids::kDownloadProgress, 0);
+    }
 
     int index = -1;
     for (std::size_t i = 0; i < state.products.size(); ++i) {

@@ -170,6 +170,11 @@ TEST_F(DownloadWindowTest, CompletedDownloadIsRecordedShownAndOnlyThenOpened)
 
     tick();  // nothing left to do
     EXPECT_EQ(shell_.opened.size(), 1u);
+
+    // Another product does not inherit the finished download's progress row.
+    clickRow("* Classic Trainer 1998");
+    EXPECT_EQ(view().text(ids::kProgressText), "Download Progress");
+    EXPECT_TRUE(view().isEnabled(ids::kDownloadFile));
 }
 
 TEST_F(DownloadWindowTest, ProgressShowsPercentAmountSpeedAndTimeInAnyLocale)
