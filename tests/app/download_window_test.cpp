@@ -13,6 +13,7 @@
 #include "download/download_record.h"
 #include "generated_content.h"
 #include "main_window_fixture.h"
+#include "ui/resources/login_dialog.h"
 
 namespace qk::test {
 namespace {
@@ -363,6 +364,23 @@ TEST_F(DownloadWindowTest, PostProcessingRunsFirstAndItsFailureOnlyWarns)
     ASSERT_EQ(box_.calls.size(), 2u);
     EXPECT_EQ(box_.calls[1].caption, "File Already Exists");
     EXPECT_TRUE(holdsGeneratedFile(folder() / "Airliner737Pro.zip", 8388608));
+}
+
+TEST_F(DownloadWindowTest, UnusableLoginSkipsPostProcessingWarnsAndGoesOnToTheLogin)
+{
+    startOn("* Airliner 737 Professional");
+    agent_->session.password = "short";
+    clickDownload();
+    EXPECT_TRUE(requestsOn("https", "/vendorscripts/").empty()) << "nothing is sent without a usable login";
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[0].caption, "Important Information");
+    // The start went on: the file id wants a login, and the customer closed the dialog.
+    EXPECT_THAT(dialogs_.modalRuns, ElementsAre(ui::resources::kLoginDialogId));
+    EXPECT_EQ(box_.calls[1].text,
+              "There was an error initializing the download. Please try again shortly or contact "
+              "support if you keep getting this error.");
+    EXPECT_TRUE(requestsOn("https", "/vngetfile.asp").empty());
+    EXPECT_FALSE(onScreen());
 }
 
 TEST_F(DownloadWindowTest, ExistingFileIsReplacedOnlyOnYesAndFetchedFromByteZero)
