@@ -23,23 +23,9 @@ command -v curl >/dev/null || { echo "curl is needed for the comparison" >&2; ex
 (( rounds >= 3 )) || { echo "ROUNDS must be at least 3" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/qk-bench.XXXXXX)
-store_pid=""
-cleanup() {
-  if [ -n "$store_pid" ]; then kill "$store_pid" 2>/dev/null || true; wait "$store_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir "$work/state"
-"$store" --state "$work/state" >"$work/store.out" 2>"$work/store.err" &
-store_pid=$!
-for _ in $(seq 100); do
-  grep -q '^DEMO-STORE-READY' "$work/store.out" && break
-  kill -0 "$store_pid" 2>/dev/null || { echo "demo store did not start:" >&2; cat "$work/store.err" >&2; exit 1; }
-  sleep 0.1
-done
-port=$(sed -n 's/^DEMO-STORE-READY.* file1=\([0-9]*\).*/\1/p' "$work/store.out")
-[ -n "$port" ] || { echo "demo store did not report its ports" >&2; exit 1; }
+. bench/demo_store.sh
+start_demo_store "$store" "$work"
+port=$(port_of file1)
 url="http://127.0.0.1:$port/sendfile.php?id=gen-$size"
 
 # Runs one download; appends "wall cpu" to the client's results file.

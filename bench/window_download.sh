@@ -25,24 +25,10 @@ done
 (( rounds >= 1 )) || { echo "ROUNDS must be at least 1" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/qk-window-bench.XXXXXX)
-store_pid=""
-cleanup() {
-  if [ -n "$store_pid" ]; then kill "$store_pid" 2>/dev/null || true; wait "$store_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir "$work/state" "$work/settings" "$work/base"
+. bench/demo_store.sh
+start_demo_store "$store" "$work"
+mkdir "$work/settings" "$work/base"
 mkdir -m 0700 "$work/runtime"
-"$store" --state "$work/state" >"$work/store.out" 2>"$work/store.err" &
-store_pid=$!
-for _ in $(seq 100); do
-  grep -q '^DEMO-STORE-READY' "$work/store.out" && break
-  kill -0 "$store_pid" 2>/dev/null || { echo "demo store did not start:" >&2; cat "$work/store.err" >&2; exit 1; }
-  sleep 0.1
-done
-ready=$(grep '^DEMO-STORE-READY' "$work/store.out") || { echo "demo store did not report its ports" >&2; exit 1; }
-port_of() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$ready"; }
 export QKAGENT_STORE_HOST=127.0.0.1
 export QKAGENT_STORE_HTTPS_PORT=$(port_of https) QKAGENT_STORE_HTTP_PORT=$(port_of http)
 export QKAGENT_FILE_HOST_PRIMARY=127.0.0.1:$(port_of file1) QKAGENT_FILE_HOST_SECONDARY=127.0.0.1:$(port_of file2)

@@ -7,6 +7,7 @@
 #include "app/detail_panel.h"
 #include "app/download_access.h"
 #include "app/pending_features.h"
+#include "download/download_folder.h"
 #include "download/download_job.h"
 #include "ui/resources/main_window.h"
 
@@ -118,8 +119,8 @@ void onOpenDownloadedFileClicked(Agent& agent, ui::DialogView& view)
     const std::string& file = product.selectedFile;
     // A file name from the store names one file inside the download folder, nothing else.
     if (download::isSafeFileName(file)) {
-        const std::filesystem::path path = std::filesystem::path(agent.appState.downloadBase) /
-                                           "VarnelPurchase" / agent.appState.vendorId / file;
+        const std::filesystem::path path =
+            productDownloadFolder(agent.appState.downloadBase, agent.appState.vendorId) / file;
         if (isNonEmptyFile(path)) {
             agent.services.shell.open(path.string());
             return;
