@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/current_product.h"
 #include "commerce/cart.h"
+#include "commerce/checkout.h"
 #include "download/download_display.h"
 #include "download/download_job.h"
 #include "platform/deployment.h"
@@ -55,6 +56,7 @@ public:
     Catalog catalog;
     Purchases purchases;
     Cart cart;
+    CheckoutState checkout;
     AppState appState;
     CurrentProduct currentProduct;
     download::DownloadJob downloadJob;

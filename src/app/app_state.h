@@ -9,10 +9,11 @@
 
 namespace qk::app {
 
-// A catalog record as the main window keeps it: the record plus the coupon code the
-// coupon flow may write (with a lowered price) for the list and the panel to show.
+// A catalog record as the main window keeps it: the record plus the price and coupon
+// code the coupon flow may write for the list and the panel to show.
 struct ListedProduct {
     ProductRecord record;
+    FixedText<11> price;  // what the window shows: the record's price, or a coupon's
     FixedText<17> couponCode;
 };
 

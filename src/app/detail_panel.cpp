@@ -104,8 +104,9 @@ void takeBundleOffer(Agent& agent, ui::DialogView& view)
     }
 }
 
-void showProductForSale(Agent& agent, ui::DialogView& view, const ProductRecord& record)
+void showProductForSale(Agent& agent, ui::DialogView& view, const ListedProduct& listed)
 {
+    const ProductRecord& record = listed.record;
     setProductPanelMode(view, false);
     if (agent.session.hasLogin) {
         view.setEnabled(ids::kBundlePricing, true);
@@ -120,7 +121,7 @@ void showProductForSale(Agent& agent, ui::DialogView& view, const ProductRecord&
     showFileStatusVariant(product, view);
     product.productId = record.productId;
     product.productName = record.name;
-    product.priceText = record.price;
+    product.priceText = listed.price.str();
     product.salePriceText = record.salePrice;
     product.bundleInfo = record.offer;
     product.cartTag = record.cartCode;
@@ -129,7 +130,7 @@ void showProductForSale(Agent& agent, ui::DialogView& view, const ProductRecord&
     takeBundleOffer(agent, view);
 }
 
-void showCartCaption(Agent& agent, ui::DialogView& view, const ProductRecord& record)
+void showCartCaption(Agent& agent, ui::DialogView& view, const ListedProduct& listed)
 {
     CurrentProduct& product = agent.currentProduct;
     std::string caption;
@@ -144,7 +145,7 @@ void showCartCaption(Agent& agent, ui::DialogView& view, const ProductRecord& re
         view.setText(ids::kPriceNote, "This product is on sale! Now: $" + product.salePriceText +
                                           " (was $" + product.priceText + ").");
     } else {
-        caption += record.price.str();
+        caption += listed.price.str();
         view.setText(ids::kPriceNote, "");
     }
     caption += ")";
@@ -226,7 +227,8 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
     if (index < 0)
         return;
     state.selectedProduct = index;
-    const ProductRecord& record = state.products[static_cast<std::size_t>(index)].record;
+    const ListedProduct& listed = state.products[static_cast<std::size_t>(index)];
+    const ProductRecord& record = listed.record;
 
     view.setText(ids::kProductTitle, name);
     // Controls take Windows-1252 text; the folder path is the file system's UTF-8.
@@ -238,10 +240,10 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
                   kOrderRecordBuffer) == 1)
         showOwnedProduct(agent, view, orderRecord);
     else
-        showProductForSale(agent, view, record);
+        showProductForSale(agent, view, listed);
 
     view.setText(ids::kOrderLink, orderLinkText(product));
-    showCartCaption(agent, view, record);
+    showCartCaption(agent, view, listed);
     view.setText(ids::kProductInformation, record.information);
     product.supportUrl = record.supportLink;
     product.longDescription = record.description;

@@ -7,6 +7,7 @@
 #include "app/download_access.h"
 #include "app/pending_features.h"
 #include "app/product_list.h"
+#include "app/purchase_access.h"
 #include "app/store_pictures.h"
 #include "ui/resources/main_window.h"
 

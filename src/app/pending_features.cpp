@@ -2,11 +2,7 @@
 
 namespace qk::app {
 
-void applyCoupon(Agent& /*agent*/, ui::DialogView& /*view*/) {}
-
 void openAccountManagement(Agent& /*agent*/, ui::DialogView& /*view*/) {}
-
-std::string runPurchase(Agent& /*agent*/, ui::DialogView& /*view*/) { return {}; }
 
 void checkNotification(Agent& /*agent*/, ui::DialogView& /*view*/) {}
 

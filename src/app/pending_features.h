@@ -10,12 +10,8 @@ namespace qk::app {
 
 class Agent;
 
-// Apply Coupon: the coupon flow.
-void applyCoupon(Agent& agent, ui::DialogView& view);
 // Edit Account: account management.
 void openAccountManagement(Agent& agent, ui::DialogView& view);
-// Checkout after the cart dialog: the purchase; returns its result text (empty: none).
-std::string runPurchase(Agent& agent, ui::DialogView& view);
 // First paint: asks the store for a notification.
 void checkNotification(Agent& agent, ui::DialogView& view);
 // Read More...: shows the product's long description in the notification dialog.

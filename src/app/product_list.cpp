@@ -46,9 +46,10 @@ void appendRow(ui::DialogView& view, const ListFilter& filter, std::string name,
 }
 
 // The price column of a product for sale; nothing when it is not listed.
-std::optional<std::string> priceWordForSale(const ProductRecord& record, int ownership)
+std::optional<std::string> priceWordForSale(const ListedProduct& product, int ownership)
 {
-    const std::string& price = record.price;
+    const ProductRecord& record = product.record;
+    const std::string& price = product.price.str();
     if (price == "beta") {
         // Beta products are shown to visitors only; a logged-in customer who does not
         // own one does not see it.
@@ -105,7 +106,7 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
             const int ownership = findOrder(purchases, giftMode, record.productId);
             if (ownership >= 1)
                 continue;
-            auto priceWord = priceWordForSale(record, ownership);
+            auto priceWord = priceWordForSale(product, ownership);
             if (!priceWord)
                 continue;
             appendRow(view, filter, record.name.str(), firstCategory(record.categories),

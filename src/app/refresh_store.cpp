@@ -109,8 +109,10 @@ void MainWindow::rebuildList()
 
     for (int i = 0; i < state.productCount; ++i) {
         ListedProduct product;
-        if (getProduct(agent_.catalog, i, product.record) == 1)
+        if (getProduct(agent_.catalog, i, product.record) == 1) {
+            product.price = product.record.price.str();
             state.products.push_back(std::move(product));
+        }
     }
 
     fillProductList(view, state, agent_.purchases, agent_.cart.giftMode, "");

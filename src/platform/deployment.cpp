@@ -76,4 +76,10 @@ std::string Deployment::storePageUrl(std::string_view path) const
     return "https://" + storeHost + port + std::string(path);
 }
 
+std::string Deployment::storePlainPageUrl(std::string_view path) const
+{
+    const std::string port = storeHttpPort == 80 ? "" : ":" + std::to_string(storeHttpPort);
+    return "http://" + storeHost + port + std::string(path);
+}
+
 }  // namespace qk

@@ -29,6 +29,8 @@ struct Deployment {
     // Address of a store page opened in the browser. Unlike a request, the browser knows
     // no deployment ports, so a TLS port other than 443 is written into the address.
     [[nodiscard]] std::string storePageUrl(std::string_view path) const;
+    // The same for a page on the store's unencrypted address.
+    [[nodiscard]] std::string storePlainPageUrl(std::string_view path) const;
 };
 
 }  // namespace qk

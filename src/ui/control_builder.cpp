@@ -30,9 +30,15 @@ QLabel* makeStatic(QWidget* parent, ControlKind kind)
     Qt::Alignment horizontal = Qt::AlignLeft;
     if (kind == ControlKind::StaticRight)
         horizontal = Qt::AlignRight;
-    else if (kind == ControlKind::StaticCenter)
+    else if (kind == ControlKind::StaticCenter || kind == ControlKind::StaticCenterFramed)
         horizontal = Qt::AlignHCenter;
     label->setAlignment(horizontal | Qt::AlignTop);
+    if (kind == ControlKind::StaticCenterFramed) {
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setLineWidth(1);
+        label->setAlignment(Qt::AlignCenter);
+        label->setWordWrap(false);
+    }
     if (kind == ControlKind::StaticSunken) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setLineWidth(1);
@@ -96,6 +102,7 @@ QWidget* makeWidget(const ControlSpec& control, QWidget* parent)
     case ControlKind::StaticRight:
     case ControlKind::StaticCenter:
     case ControlKind::StaticSunken:
+    case ControlKind::StaticCenterFramed:
         return makeStatic(parent, control.kind);
     case ControlKind::Edit:
     case ControlKind::PasswordEdit: {
@@ -163,6 +170,7 @@ void applyControlText(QWidget* widget, ControlKind kind, const QString& text)
     case ControlKind::StaticRight:
     case ControlKind::StaticCenter:
     case ControlKind::StaticSunken:
+    case ControlKind::StaticCenterFramed:
         static_cast<QLabel*>(widget)->setText(withPlainLineBreaks(text));
         break;
     case ControlKind::Edit:

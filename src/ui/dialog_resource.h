@@ -15,6 +15,7 @@ enum class ControlKind {
     StaticRight,
     StaticCenter,
     StaticSunken,       // sunken frame around a left-aligned text
+    StaticCenterFramed, // thin border around a centred text
     Edit,
     PasswordEdit,
     MultiLineReadOnly,  // multi-line read-only text with a vertical scroll bar

@@ -1,5 +1,6 @@
 #include "form.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace qk::demo {
@@ -40,6 +41,33 @@ std::string queryValue(std::string_view query, std::string_view key) {
         query.remove_prefix(amp + 1);
     }
     return {};
+}
+
+}  // namespace qk::demo
+
+namespace qk::demo {
+namespace {
+
+// Masks the value of "&key=" in `body`, leaving its last `keep` bytes.
+void maskValue(std::string& body, std::string_view key, std::size_t keep) {
+    const std::string marker = "&" + std::string(key) + "=";
+    const std::size_t at = body.find(marker);
+    if (at == std::string::npos) return;
+    const std::size_t start = at + marker.size();
+    const std::size_t end = std::min(body.find('&', start), body.size());
+    const std::size_t length = end - start;
+    const std::size_t masked = length > keep ? length - keep : 0;
+    body.replace(start, masked, masked, '*');
+}
+
+}  // namespace
+
+std::string maskCardData(std::string_view body) {
+    std::string masked(body);
+    if (formValue(body, "action") != "purchase" || formValue(body, "paypal") == "yes") return masked;
+    maskValue(masked, "cardnum", 4);
+    maskValue(masked, "ccv", 0);
+    return masked;
 }
 
 }  // namespace qk::demo

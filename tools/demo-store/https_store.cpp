@@ -1,5 +1,6 @@
 #include "https_store.h"
 
+#include "form.h"
 #include "store_scripts.h"
 
 #include <httplib.h>
@@ -17,7 +18,8 @@ bool HttpsStore::start(const CertificateFiles& certificate, int port, std::strin
         return false;
     }
     const auto handle = [this](const httplib::Request& request, httplib::Response& response) {
-        LogEntry entry{"https", request.method, request.target, {}, request.body};
+        // Card data never reaches the log whole.
+        LogEntry entry{"https", request.method, request.target, {}, maskCardData(request.body)};
         for (const auto& [name, value] : request.headers) {
             // The library adds these itself; they were not sent.
             if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT") continue;

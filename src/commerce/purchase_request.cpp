@@ -1,0 +1,100 @@
+#include "commerce/purchase_request.h"
+
+#include <initializer_list>
+
+#include "commerce/checkout.h"
+#include "store/reply.h"
+
+namespace qk {
+
+namespace {
+
+constexpr std::size_t kPaypalTokenLength = 16;
+
+std::string joined(std::initializer_list<std::string_view> parts)
+{
+    std::size_t size = 0;
+    for (const std::string_view part : parts)
+        size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view part : parts)
+        text.append(part);
+    return text;
+}
+
+}  // namespace
+
+std::string purchaseBody(const Session& session, const Cart& cart, const CardDetails* card,
+                         std::string_view paypalSession)
+{
+    const std::string_view gift = cart.giftMode ? "&gift=yes" : "&gift=no";
+    if (card == nullptr) {
+        return joined({"action=purchase", session.storeParams, kProtocolVersionPairs, "&email=",
+                       session.email, "&password=", session.password, cart.productListParam,
+                       "&paypal=yes&cardnum=", paypalSession, gift, "&taxrate=", session.taxRate,
+                       "&total=", cart.cartTotalText});
+    }
+    std::string name = formEncode(card->nameOnCard.str());
+    std::string body = joined({"action=purchase", session.storeParams, kProtocolVersionPairs,
+                               "&email=", session.email, "&password=", session.password,
+                               cart.productListParam, "&cname=", name, "&cardnum=",
+                               card->number.str(), "&expdate=", card->expiry.str(), "&ccv=",
+                               card->code.str(), gift, "&taxrate=", session.taxRate, "&total=",
+                               cart.cartTotalText});
+    wipeText(name);
+    return body;
+}
+
+std::string paypalSessionBody(const Session& session, const Cart& cart)
+{
+    return joined({"mode=setexp", session.storeParams, kProtocolVersionPairs, "&email=",
+                   session.email, "&password=", session.password, cart.productListParam,
+                   "&curtype=USD&total=", cart.cartTotalText});
+}
+
+PurchaseOutcome classifyPurchaseReply(std::string_view reply)
+{
+    PurchaseOutcome outcome;
+    outcome.kind = PurchaseOutcome::Kind::ErrorAnswer;
+    if (startsWith(reply, "approved|")) {
+        // The order number stands as the store sent it.
+        outcome.kind = PurchaseOutcome::Kind::Approved;
+        outcome.statusText = "Your purchase has been approved! Your order number is " +
+                             std::string(reply.substr(9));
+        outcome.message = outcome.statusText +
+                          ".\n\nA receipt has been emailed to you. This order has also been saved in "
+                          "your Varnel account.\n\nWe thank you for your purchase!";
+        outcome.caption = "Information";
+        outcome.icon = ui::mb::kIconInformation;
+    } else if (startsWith(reply, "Error:")) {
+        outcome.statusText = reply;
+        outcome.message = reply;
+    } else if (startsWith(reply, "Declined")) {
+        outcome.statusText = reply;
+        outcome.message = "Your transaction has been declined.";
+    } else if (startsWith(reply, "no_serial")) {
+        outcome.statusText = reply;
+        outcome.message =
+            "Unfortunately the system is out of serial numbers or voucher codes for this "
+            "transaction. Please try again soon or notify customer service.";
+        outcome.caption = "No Serial Numbers Available";
+    } else {
+        outcome.kind = PurchaseOutcome::Kind::Unspecified;
+        outcome.statusText =
+            "There was an unspecified error with this transaction. Please try again or contact "
+            "support";
+        outcome.message = outcome.statusText;
+    }
+    return outcome;
+}
+
+bool paypalToken(std::string_view reply, std::string& token)
+{
+    if (!startsWith(reply, "ok|"))
+        return false;
+    token = std::string(reply.substr(3, kPaypalTokenLength));
+    return true;
+}
+
+}  // namespace qk
