@@ -122,6 +122,7 @@ ScriptReply purchaseTransactionScript(std::string_view body, StoreContext& store
 }
 
 ScriptReply paypalSessionScript(std::string_view body, StoreContext& store) {
+    if (std::string scripted = store.controls.paypalReply(); !scripted.empty()) return textReply(std::move(scripted));
     if (formValue(body, "mode") != "setexp") return textReply("Error: Unknown request.");
     if (!storeSettingsValid(body)) return textReply("Error: The store settings of this application are not valid.");
     const std::string email = formValue(body, "email");

@@ -32,6 +32,8 @@ public:
     bool postProcessFails() const;
     // The post-processing script's scripted answer; empty: it answers as usual.
     std::string postProcessReply() const;
+    // The PayPal session script's scripted answer; empty: it answers as usual.
+    std::string paypalReply() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -42,6 +44,7 @@ private:
     std::string servedFile_;
     bool postProcessFails_ = false;
     std::string postProcessReply_;
+    std::string paypalReply_;
 };
 
 }  // namespace qk::demo

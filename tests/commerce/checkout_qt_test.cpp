@@ -1,0 +1,445 @@
+// Checkout against the demo store: the real checkout dialog (offscreen) played like a
+// customer, card and PayPal purchases, and what goes over the wire.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "account/store_setup.h"
+#include "commerce/checkout.h"
+#include "commerce/purchase_request.h"
+#include "platform/settings_store.h"
+#include "store/catalog.h"
+#include "store/purchases.h"
+#include "store/store_request.h"
+#include "support/demo_store.h"
+#include "support/scripted_message_box.h"
+#include "support/scripted_qt_dialogs.h"
+#include "ui/resources/checkout_dialog.h"
+#include "ui/store_logo.h"
+
+namespace qk {
+namespace {
+
+namespace res = ui::resources;
+using test::click;
+using test::type;
+
+constexpr const char* kApprovingCard = "4111111111111111";
+constexpr const char* kDecliningCard = "4000000000000002";
+
+class RecordingShell final : public platform::Shell {
+public:
+    bool open(const std::string& target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
+    std::vector<std::string> opened;
+};
+
+class CheckoutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(store_.ok()) << store_.error();
+        deployment_ = store_.deployment(store_.stateDir() / "settings");
+        settings_ = std::make_unique<SettingsStore>(deployment_.settingsDir);
+        ASSERT_EQ(setUpStore(session_, cart_, *settings_, "tovrin", "Tovrin Simulations", "tvS8x2Qa"), 1);
+        session_.email = "pilot@tovrin.example";
+        session_.password = "skylane182";
+        session_.hasLogin = true;
+        ASSERT_GE(fetchPurchases(deployment_, session_, purchases_, *settings_), 0);
+        std::string header;
+        ASSERT_GT(fetchCatalog(deployment_, session_, catalog_, header), 0);
+        store_.clearRequests();
+    }
+
+    void addToCart(const char* id, const char* title, const char* price, const char* coupon = "")
+    {
+        ASSERT_EQ(qk::addToCart({cart_, session_, catalog_, purchases_}, id, title, price, coupon, "01", ""), 1);
+    }
+
+    // What the cart dialog leaves for checkout: the tax total of the entries.
+    void computeTax()
+    {
+        double tax = 0;
+        for (const CartItem& item : cart_.items)
+            if (!item.isFree())
+                tax += std::strtod(item.tax.c_str(), nullptr);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", tax);
+        cart_.taxTotalText = text;
+    }
+
+    int checkout(std::string& result)
+    {
+        computeTax();
+        CheckoutEnvironment environment{deployment_, session_, cart_,  state_,
+                                        dialogs_,    nullptr,  box_.function(), shell_,
+                                        [this] { ++loginDialogs_; }, ui::checkoutLogoPng()};
+        return openPurchaseScreen(environment, result);
+    }
+
+    static std::vector<test::ScriptedQtDialogs::Step> payByCard(const QString& number, const QString& ccv,
+                                                                 const QString& name = "Alex Pilot")
+    {
+        return {[=](ui::QtDialog& d) {
+                    type(d, res::kCardNumber, number);
+                    type(d, res::kCardCode, ccv);
+                    type(d, res::kNameOnCard, name);
+                    test::choose(d, res::kExpiryMonth, 4);  // "05"
+                    test::choose(d, res::kExpiryYear, 10);  // "29"
+                    click(d, res::kPurchaseWithCard);
+                }};
+    }
+
+    // The customer's browser on the PayPal page the agent opened.
+    bool visitPaypalPage(const std::string& pathAndQuery)
+    {
+        StoreRequest browser(deployment_);
+        browser.setUrl(deployment_.storeUrl(pathAndQuery));
+        browser.secure = 1;
+        browser.send();
+        return browser.reply.find("payment is approved") != std::string::npos;
+    }
+
+    std::vector<test::LoggedRequest> requestsTo(const std::string& target)
+    {
+        std::vector<test::LoggedRequest> found;
+        for (auto& request : store_.requests())
+            if (request.target == target)
+                found.push_back(request);
+        return found;
+    }
+
+    test::DemoStore store_;
+    Deployment deployment_;
+    std::unique_ptr<SettingsStore> settings_;
+    Session session_;
+    Catalog catalog_;
+    Purchases purchases_;
+    Cart cart_;
+    CheckoutState state_;
+    test::ScriptedQtDialogs dialogs_;
+    test::ScriptedMessageBox box_;
+    RecordingShell shell_;
+    int loginDialogs_ = 0;
+};
+
+TEST_F(CheckoutTest, ApprovedCardPurchaseEmptiesTheCartAndSendsTheBodyInItsOrder)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "49.95");
+    std::string shownTotal;
+    auto steps = payByCard(kApprovingCard, "123");
+    steps.insert(steps.begin(), [&](ui::QtDialog& d) {
+        EXPECT_EQ(d.title(), "Varnel Secure Purchasing");
+        EXPECT_EQ(d.text(res::kSummary), "Subtotal (1 item in cart):");
+        EXPECT_EQ(d.text(res::kSubtotal), "$49.95");
+        EXPECT_EQ(d.text(res::kTax), "$4.12");
+        shownTotal = d.text(res::kTotal);
+        EXPECT_EQ(d.text(res::kAccountEmail), "pilot@tovrin.example");
+        EXPECT_EQ(d.text(res::kNameOnCard), "Alex Pilot");
+        EXPECT_TRUE(d.isChecked(res::kUseCard));
+        EXPECT_EQ(d.comboCount(res::kExpiryMonth), 12);
+        EXPECT_EQ(d.comboText(res::kExpiryYear, 0), "19");
+        EXPECT_EQ(d.comboText(res::kExpiryYear, d.comboCount(res::kExpiryYear) - 1), "38");
+        EXPECT_FALSE(d.isEnabled(res::kPaypalLogin));
+        EXPECT_TRUE(d.hasPicture(res::kCheckoutLogo));
+    });
+    dialogs_.script(res::kCheckoutDialogId, steps);
+
+    std::string result;
+    const int rc = checkout(result);
+    EXPECT_EQ(shownTotal, "$54.07");
+    ASSERT_EQ(box_.calls.size(), 1u) << (box_.calls.empty() ? "" : box_.calls[0].text);
+    EXPECT_EQ(box_.calls[0].caption, "Information");
+    EXPECT_EQ(box_.calls[0].flags, ui::mb::kIconInformation);
+    ASSERT_TRUE(result.starts_with("approved|800")) << result;
+    EXPECT_EQ(box_.calls[0].text, "Your purchase has been approved! Your order number is " + result.substr(9) +
+                                      ".\n\nA receipt has been emailed to you. This order has also been saved in "
+                                      "your Varnel account.\n\nWe thank you for your purchase!");
+    EXPECT_EQ(rc, static_cast<int>(result.size()));
+    EXPECT_EQ(rc, 15);
+    EXPECT_EQ(cartCount(cart_, session_), 0);
+
+    const auto purchases = requestsTo("/cgi-bin/vnprocess1.asp");
+    ASSERT_EQ(purchases.size(), 1u);
+    // The log masks the card number but for its last four digits and the card code whole.
+    EXPECT_EQ(purchases[0].body,
+              "action=purchase&vendor=Tovrin+Simulations&vendorid=tovrin&vendorpwd=tvS8x2Qa&channel=0"
+              "&version=2.11&qk=2&email=pilot@tovrin.example&password=skylane182"
+              "&productlist=tov-1002|Piper+Cub+Classic|49.95||4.12|tovrin|Tovrin+Simulations|01*"
+              "&cname=Alex+Pilot&cardnum=************1111&expdate=0529&ccv=***&gift=no"
+              "&taxrate=0.0825&total=$54.07");
+
+    // The store now counts the product as the customer's.
+    ASSERT_GE(fetchPurchases(deployment_, session_, purchases_, *settings_), 0);
+    EXPECT_EQ(findOrder(purchases_, false, "tov-1002"), 1);
+}
+
+TEST_F(CheckoutTest, RefusedAnswersKeepTheDialogOpenAndTheCart)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    addToCart("tov-1004", "Navigation Charts Pro", "14.95");
+    std::vector<std::string> statusLines;
+    auto steps = payByCard(kDecliningCard, "123");
+    steps.push_back([&](ui::QtDialog& d) {
+        statusLines.push_back(d.text(res::kCheckoutStatus));
+        EXPECT_TRUE(d.isEnabled(res::kPurchaseWithCard)) << "the customer may try again";
+        EXPECT_EQ(d.text(res::kSummary), "Subtotal (2 items in cart):");
+        type(d, res::kCardNumber, "4000000000000119");  // the processor does not answer
+        click(d, res::kPurchaseWithCard);
+        statusLines.push_back(d.text(res::kCheckoutStatus));
+        type(d, res::kCardNumber, "4000000000009995");
+        click(d, res::kPurchaseWithCard);
+        statusLines.push_back(d.text(res::kCheckoutStatus));
+        click(d, res::kCheckoutCancel);
+    });
+    dialogs_.script(res::kCheckoutDialogId, steps);
+
+    std::string result;
+    EXPECT_EQ(checkout(result), -1);
+    EXPECT_TRUE(result.empty());
+    ASSERT_EQ(box_.calls.size(), 3u);
+    EXPECT_EQ(box_.calls[0].text, "Your transaction has been declined.");
+    EXPECT_EQ(box_.calls[0].caption, "Purchase Error");
+    EXPECT_EQ(box_.calls[0].flags, ui::mb::kIconStop);
+    EXPECT_EQ(box_.calls[1].text, "Error: The card processor did not answer. Please try again later.");
+    EXPECT_EQ(box_.calls[2].caption, "No Serial Numbers Available");
+    ASSERT_EQ(statusLines.size(), 3u);
+    EXPECT_EQ(statusLines[0], "Declined: the card issuer declined the transaction.");
+    EXPECT_EQ(statusLines[1], "Error: The card processor did not answer. Please try again later.");
+    EXPECT_EQ(statusLines[2], "no_serial");
+    EXPECT_EQ(cartCount(cart_, session_), 2);
+    EXPECT_EQ(state_.keepCheckoutOpen, keep_open::kCancelled);
+}
+
+TEST_F(CheckoutTest, IncompleteCardDataAndShortNamesSendNothing)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    std::string status;
+    dialogs_.script(res::kCheckoutDialogId,
+                    {[&](ui::QtDialog& d) {
+                         type(d, res::kCardNumber, "411111111111");  // 12 digits
+                         type(d, res::kCardCode, "123");
+                         click(d, res::kPurchaseWithCard);
+                         status = d.text(res::kCheckoutStatus);
+                         type(d, res::kCardNumber, kApprovingCard);
+                         type(d, res::kCardCode, "12");
+                         click(d, res::kPurchaseWithCard);
+                         type(d, res::kCardCode, "123");
+                         type(d, res::kNameOnCard, "Al");
+                         click(d, res::kPurchaseWithCard);
+                         d.endDialog(0);  // the close box
+                     }});
+    std::string result;
+    EXPECT_EQ(checkout(result), 0);
+    EXPECT_EQ(status,
+              "The data you entered is incomplete. Please make sure you enter the correct information "
+              "and try again.");
+    ASSERT_EQ(box_.calls.size(), 3u);
+    EXPECT_EQ(box_.calls[0].caption, "Incomplete Information");
+    EXPECT_EQ(box_.calls[1].caption, "Incomplete Information");
+    EXPECT_EQ(box_.calls[2].text, "Your Name on Card is invalid. Please enter a longer billing name.");
+    EXPECT_EQ(box_.calls[2].caption, "Error");
+    EXPECT_TRUE(requestsTo("/cgi-bin/vnprocess1.asp").empty());
+    EXPECT_TRUE(state_.card.number.str().empty()) << "no card data outlives the attempt";
+}
+
+TEST_F(CheckoutTest, NoAnswerIsTheUnspecifiedErrorAndARetrySendsExactlyOneMore)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    const int realPort = deployment_.storeHttpsPort;
+    int sentAfterRetry = 0;
+    auto steps = payByCard(kApprovingCard, "123");
+    steps.insert(steps.begin(), [&](ui::QtDialog&) { deployment_.storeHttpsPort = 1; });
+    steps.push_back([&](ui::QtDialog& d) {
+        EXPECT_EQ(d.text(res::kCheckoutStatus),
+                  "There was an unspecified error with this transaction. Please try again or contact support");
+        EXPECT_EQ(cartCount(cart_, session_), 1);
+        deployment_.storeHttpsPort = realPort;
+        store_.clearRequests();
+        type(d, res::kCardNumber, kApprovingCard);
+        type(d, res::kCardCode, "123");
+        click(d, res::kPurchaseWithCard);
+        sentAfterRetry = static_cast<int>(requestsTo("/cgi-bin/vnprocess1.asp").size());
+    });
+    dialogs_.script(res::kCheckoutDialogId, steps);
+    std::string result;
+    EXPECT_GT(checkout(result), 0);
+    EXPECT_EQ(sentAfterRetry, 1);
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[0].caption, "Purchase Error");
+    EXPECT_EQ(box_.calls[1].caption, "Information");
+    EXPECT_EQ(cartCount(cart_, session_), 0);
+}
+
+TEST_F(CheckoutTest, APressDuringTheAnswerIsNoSecondPurchase)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    // A session the customer never approved: the store refuses the purchase with it.
+    ASSERT_TRUE(store_.control("paypalreply", "ok|ABCDEFGHIJKLMNOP"));
+    ui::QtDialog* dialog = nullptr;
+    dialogs_.script(res::kCheckoutDialogId, {[&](ui::QtDialog& d) {
+                                                 dialog = &d;
+                                                 click(d, res::kUsePaypal);
+                                                 click(d, res::kPaypalLogin);
+                                                 click(d, res::kPaypalComplete);
+                                                 click(d, res::kCheckoutCancel);
+                                             }});
+    // The answer's message box runs its own loop: the customer presses again meanwhile.
+    auto recordingBox = box_.function();
+    bool pressedAgain = false;
+    CheckoutEnvironment environment{deployment_, session_, cart_, state_, dialogs_, nullptr,
+                                    [&](const ui::MessageBoxParams* p, ui::DialogView* o, const std::string& t,
+                                        const char* c, unsigned f) {
+                                        if (dialog != nullptr && !pressedAgain) {
+                                            pressedAgain = true;
+                                            click(*dialog, res::kPaypalComplete);
+                                        }
+                                        return recordingBox(p, o, t, c, f);
+                                    },
+                                    shell_, {}, {}};
+    computeTax();
+    std::string result;
+    EXPECT_EQ(openPurchaseScreen(environment, result), -1);
+    EXPECT_TRUE(pressedAgain);
+    EXPECT_EQ(requestsTo("/cgi-bin/vnprocess1.asp").size(), 1u);
+    ASSERT_EQ(box_.calls.size(), 1u);
+    EXPECT_TRUE(box_.calls[0].text.starts_with("Error: The PayPal session was not approved")) << box_.calls[0].text;
+}
+
+TEST_F(CheckoutTest, PaypalSessionOpensTheBrowserAndCompletesThePurchase)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    bool completeEnabled = false;
+    dialogs_.script(res::kCheckoutDialogId,
+                    {[&](ui::QtDialog& d) {
+                         click(d, res::kUsePaypal);
+                         EXPECT_TRUE(d.isEnabled(res::kPaypalLogin));
+                         EXPECT_FALSE(d.isEnabled(res::kPaypalComplete));
+                         EXPECT_FALSE(d.isEnabled(res::kCardNumber));
+                         click(d, res::kPaypalLogin);
+                         completeEnabled = d.isEnabled(res::kPaypalComplete);
+                         // The customer logs in to PayPal in the browser the agent opened.
+                         ASSERT_EQ(shell_.opened.size(), 1u);
+                         const std::string page = shell_.opened[0];
+                         ASSERT_TRUE(visitPaypalPage(page.substr(page.find("/vnpaypal1.asp"))));
+                         click(d, res::kPaypalComplete);
+                     }});
+    std::string result;
+    EXPECT_GT(checkout(result), 0);
+    EXPECT_TRUE(result.starts_with("approved|")) << result;
+    EXPECT_TRUE(completeEnabled);
+    ASSERT_EQ(shell_.opened.size(), 1u);
+    EXPECT_EQ(shell_.opened[0], "https://" + deployment_.storeHost + ":" + std::to_string(deployment_.storeHttpsPort) +
+                                    "/vnpaypal1.asp?session=" + state_.paypalSession);
+    EXPECT_EQ(state_.paypalSession.size(), 16u);
+
+    const auto sessions = requestsTo("/vnpaypal1.asp");
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].body,
+              "mode=setexp&vendor=Tovrin+Simulations&vendorid=tovrin&vendorpwd=tvS8x2Qa&channel=0"
+              "&version=2.11&qk=2&email=pilot@tovrin.example&password=skylane182"
+              "&productlist=tov-1002|Piper+Cub+Classic|14.95||1.23|tovrin|Tovrin+Simulations|01*"
+              "&curtype=USD&total=$16.18");
+    const auto purchases = requestsTo("/cgi-bin/vnprocess1.asp");
+    ASSERT_EQ(purchases.size(), 1u);
+    EXPECT_EQ(purchases[0].body,
+              "action=purchase&vendor=Tovrin+Simulations&vendorid=tovrin&vendorpwd=tvS8x2Qa&channel=0"
+              "&version=2.11&qk=2&email=pilot@tovrin.example&password=skylane182"
+              "&productlist=tov-1002|Piper+Cub+Classic|14.95||1.23|tovrin|Tovrin+Simulations|01*"
+              "&paypal=yes&cardnum=" + state_.paypalSession + "&gift=no&taxrate=0.0825&total=$16.18");
+}
+
+TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    const int realPort = deployment_.storeHttpsPort;
+    std::vector<bool> completeEnabled;
+    dialogs_.script(res::kCheckoutDialogId,
+                    {[&](ui::QtDialog& d) {
+                         click(d, res::kUsePaypal);
+                         session_.password = "wrongpassword";  // the store refuses the session
+                         click(d, res::kPaypalLogin);
+                         completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
+                         EXPECT_TRUE(d.isEnabled(res::kPaypalLogin));
+                         session_.password = "skylane182";
+                         deployment_.storeHttpsPort = 1;  // no answer at all
+                         click(d, res::kPaypalLogin);
+                         deployment_.storeHttpsPort = realPort;
+                         // A token shorter than 16 characters enables button 2 once only.
+                         store_.control("paypalreply", "ok|SHORT");
+                         click(d, res::kPaypalLogin);
+                         completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
+                         click(d, res::kUseCard);
+                         click(d, res::kUsePaypal);
+                         completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
+                         EXPECT_TRUE(d.isEnabled(res::kPaypalLogin));
+                         store_.control("paypalreply", "");
+                         click(d, res::kPaypalLogin);
+                         EXPECT_EQ(state_.paypalSession.size(), 16u);
+                         click(d, res::kCheckoutCancel);
+                     }});
+    std::string result;
+    EXPECT_EQ(checkout(result), 0);
+    ASSERT_GE(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[0].text, "Error: Your login is not valid. Please log in again.");
+    EXPECT_EQ(box_.calls[0].caption, "Error");
+    EXPECT_EQ(box_.calls[0].flags, ui::mb::kOk);
+    EXPECT_EQ(box_.calls[1].text,
+              "There was a undefined error trying to initialize a PayPal session. Please try again "
+              "shortly or contact support.");
+    EXPECT_EQ(completeEnabled, (std::vector<bool>{false, true, false}));
+    EXPECT_TRUE(state_.paypalSession.empty()) << "Cancel drops the session";
+
+    // Opened again, PayPal mode offers button 1 only.
+    bool loginOnly = false;
+    dialogs_.script(res::kCheckoutDialogId, {[&](ui::QtDialog& d) {
+                                                 click(d, res::kUsePaypal);
+                                                 loginOnly = d.isEnabled(res::kPaypalLogin) &&
+                                                             !d.isEnabled(res::kPaypalComplete);
+                                                 click(d, res::kCheckoutCancel);
+                                             }});
+    checkout(result);
+    EXPECT_TRUE(loginOnly);
+}
+
+TEST_F(CheckoutTest, UnusableLoginAsksForALoginFirstAndOpensNothingWithout)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    session_.password = "short";
+    std::string result;
+    EXPECT_EQ(checkout(result), 0);
+    EXPECT_EQ(loginDialogs_, 1);
+    ASSERT_EQ(box_.calls.size(), 1u);
+    EXPECT_EQ(box_.calls[0].text,
+              "The purchase screen could not be opened as the login or password data is invalid.");
+    EXPECT_EQ(box_.calls[0].caption, "Error");
+    EXPECT_TRUE(std::find(dialogs_.built.begin(), dialogs_.built.end(), res::kCheckoutDialogId) ==
+                dialogs_.built.end());
+}
+
+TEST(PurchaseReply, OnlyApprovedWithItsBarApprovesAndOddOrderNumbersStayText)
+{
+    EXPECT_EQ(classifyPurchaseReply("approved").kind, PurchaseOutcome::Kind::Unspecified);
+    EXPECT_EQ(classifyPurchaseReply("").kind, PurchaseOutcome::Kind::Unspecified);
+    EXPECT_EQ(classifyPurchaseReply("approved|").statusText, "Your purchase has been approved! Your order number is ");
+    const std::string odd("approved|12\r\n3\0", 15);
+    const PurchaseOutcome outcome = classifyPurchaseReply(odd);
+    EXPECT_EQ(outcome.kind, PurchaseOutcome::Kind::Approved);
+    EXPECT_EQ(outcome.statusText.substr(54), odd.substr(9));
+    EXPECT_EQ(classifyPurchaseReply("Error: x").kind, PurchaseOutcome::Kind::ErrorAnswer);
+    EXPECT_EQ(classifyPurchaseReply("Declined because").statusText, "Declined because");
+    EXPECT_EQ(checkoutSummary(0), "Subtotal (0 item in cart):");
+    EXPECT_EQ(checkoutSummary(1), "Subtotal (1 item in cart):");
+    EXPECT_EQ(checkoutSummary(2), "Subtotal (2 items in cart):");
+}
+
+}  // namespace
+}  // namespace qk
