@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/message_box.h"
+#include "ui/message_box/message_box_params.h"
 
 namespace qk::test {
 
@@ -17,6 +18,9 @@ struct RecordedMessage {
     unsigned flags = 0;
     bool hadParams = false;
     bool hadOwner = false;
+    // The Yes and No captions the parameter block puts in place ("" for the usual ones).
+    std::string yesCaption;
+    std::string noCaption;
 };
 
 class ScriptedMessageBox {
@@ -27,8 +31,13 @@ public:
     {
         return [this](const ui::MessageBoxParams* params, ui::DialogView* owner,
                       const std::string& text, const char* caption, unsigned flags) {
-            calls.push_back({text, caption ? caption : "", caption != nullptr, flags,
-                             params != nullptr, owner != nullptr});
+            RecordedMessage call{text, caption ? caption : "", caption != nullptr, flags,
+                                 params != nullptr, owner != nullptr, {}, {}};
+            if (params != nullptr && params->useCustomCaptions) {
+                call.yesCaption = params->customCaptions[static_cast<std::size_t>(ui::CaptionSlot::Yes)];
+                call.noCaption = params->customCaptions[static_cast<std::size_t>(ui::CaptionSlot::No)];
+            }
+            calls.push_back(std::move(call));
             if (answers_.empty())
                 return ui::kIdOk;
             const int id = answers_.front();

@@ -74,6 +74,7 @@ std::vector<PurchaseItem> parseProductList(std::string_view productList) {
 }
 
 ScriptReply couponScript(std::string_view body, StoreContext& store) {
+    if (std::string scripted = store.controls.couponReply(); !scripted.empty()) return textReply(std::move(scripted));
     const std::string email = formValue(body, "email");
     if (!store.accounts.loginValid(email, formValue(body, "password")))
         return textReply("Error|We could not verify your login. Please log in again.");

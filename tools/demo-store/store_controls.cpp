@@ -42,9 +42,9 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         (name == "fileid" ? fileIdSuffix_ : servedFile_) = value;
         return true;
     }
-    if (name == "postreply" || name == "paypalreply") {
+    if (name == "postreply" || name == "paypalreply" || name == "couponreply") {
         std::lock_guard lock(mutex_);
-        (name == "postreply" ? postProcessReply_ : paypalReply_) = value;
+        (name == "postreply" ? postProcessReply_ : name == "paypalreply" ? paypalReply_ : couponReply_) = value;
         return true;
     }
     if (name == "postprocess" && (value == "ok" || value == "fail")) {
@@ -68,6 +68,11 @@ std::string StoreControls::postProcessReply() const {
 std::string StoreControls::servedFile() const {
     std::lock_guard lock(mutex_);
     return servedFile_;
+}
+
+std::string StoreControls::couponReply() const {
+    std::lock_guard lock(mutex_);
+    return couponReply_;
 }
 
 std::string StoreControls::paypalReply() const {

@@ -34,6 +34,8 @@ public:
     std::string postProcessReply() const;
     // The PayPal session script's scripted answer; empty: it answers as usual.
     std::string paypalReply() const;
+    // The coupon script's scripted answer; empty: it answers as usual.
+    std::string couponReply() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -45,6 +47,7 @@ private:
     bool postProcessFails_ = false;
     std::string postProcessReply_;
     std::string paypalReply_;
+    std::string couponReply_;
 };
 
 }  // namespace qk::demo
