@@ -41,7 +41,8 @@ constexpr const char* kPaypalCallFailed =
 const int kCardControls[] = {res::kCardNumber,      res::kExpiryMonth,     res::kExpiryYear,
                              res::kCardCode,        res::kPurchaseWithCard, res::kCardNumberLabel,
                              res::kExpiryMonthLabel, res::kExpiryYearLabel, res::kCardCodeLabel,
-                             res::kCardCodeNote,    res::kCardsAccepted,   res::kNameOnCard};
+                             res::kCardCodeNote,    res::kCardsAccepted,   res::kNameOnCard,
+                             res::kNameOnCardLabel};
 const int kPaypalControls[] = {res::kPaypalLogin, res::kPaypalComplete, res::kPaypalNote,
                                res::kPaypalLoginNote, res::kPaypalCompleteNote};
 

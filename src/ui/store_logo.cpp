@@ -18,8 +18,9 @@ QImage drawCheckoutLogo()
     namespace res = resources;
     QImage image(res::kCheckoutLogoWidth, res::kCheckoutLogoHeight, QImage::Format_RGB32);
     image.fill(Qt::black);
+    // No smoothing: an edge blended into the black would stay as a dark fringe once black
+    // turns transparent.
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
 
     const QColor blue(0x1c, 0x4a, 0x8f);
     painter.setPen(QPen(blue, 3));
@@ -32,6 +33,7 @@ QImage drawCheckoutLogo()
     painter.drawEllipse(QRectF(11.5, 17, 5, 5));
 
     QFont font("Liberation Sans");
+    font.setStyleStrategy(QFont::NoAntialias);
     font.setPixelSize(15);
     font.setBold(true);
     painter.setFont(font);

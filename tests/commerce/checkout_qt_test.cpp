@@ -441,5 +441,32 @@ TEST(PurchaseReply, OnlyApprovedWithItsBarApprovesAndOddOrderNumbersStayText)
     EXPECT_EQ(checkoutSummary(2), "Subtotal (2 items in cart):");
 }
 
+// The dialog as the customer sees it, in both payment modes (kept as PNG in
+// QK_SCREENSHOT_DIR when set): nothing outside the window, no caption cut.
+TEST_F(CheckoutTest, CheckoutDialogShowsWholeInBothModes)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    addToCart("tov-1004", "Navigation Charts Pro", "14.95");
+    const char* kept = std::getenv("QK_SCREENSHOT_DIR");
+    const std::filesystem::path folder = kept ? std::filesystem::path(kept) : store_.stateDir();
+    dialogs_.script(res::kCheckoutDialogId,
+                    {[&](ui::QtDialog& d) {
+                         d.show();
+                         QApplication::processEvents();
+                         test::expectTextsFit(d, res::checkoutDialogResource());
+                         EXPECT_TRUE(ui::grabToPng(d, (folder / "checkout_card.png").string()));
+                         click(d, res::kUsePaypal);
+                         QApplication::processEvents();
+                         EXPECT_TRUE(ui::grabToPng(d, (folder / "checkout_paypal.png").string()));
+                         d.setText(res::kCheckoutStatus,
+                                   "The data you entered is incomplete. Please make sure you enter the "
+                                   "correct information and try again.");
+                         test::expectTextsFit(d, res::checkoutDialogResource());
+                         click(d, res::kCheckoutCancel);
+                     }});
+    std::string result;
+    checkout(result);
+}
+
 }  // namespace
 }  // namespace qk

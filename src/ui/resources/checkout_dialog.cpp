@@ -63,8 +63,8 @@ DialogResource buildCheckoutDialog()
         control(kPaypalCompleteNote, K::StaticLeft, "Click to purchase after PayPal login", 217,
                 188, 176, 9, off),
 
-        control(kTermsNote, K::StaticLeft, "By purchasing below, you agree to the", 7, 218, 136, 9),
-        control(kTermsLink, K::Link, "<a>Varnel Terms of Service</a>", 143, 218, 120, 9),
+        control(kTermsNote, K::StaticLeft, "By purchasing below, you agree to the", 7, 218, 116, 9),
+        control(kTermsLink, K::Link, "<a>Varnel Terms of Service</a>", 123, 218, 120, 9),
         control(kCheckoutStatus, K::StaticLeft, "Status: Waiting for customer input...", 7, 230,
                 330, 19),
         control(kCheckoutCancel, K::PushButton, "Cancel", 345, 234, 55, 14),
