@@ -166,6 +166,8 @@ TEST_F(CheckoutTest, ApprovedCardPurchaseEmptiesTheCartAndSendsTheBodyInItsOrder
     EXPECT_EQ(rc, static_cast<int>(result.size()));
     EXPECT_EQ(rc, 15);
     EXPECT_EQ(cartCount(cart_, session_), 0);
+    EXPECT_TRUE(state_.card.number.str().empty() && state_.card.code.str().empty())
+        << "the card is wiped once it has been sent";
 
     const auto purchases = requestsTo("/cgi-bin/vnprocess1.asp");
     ASSERT_EQ(purchases.size(), 1u);
@@ -462,10 +464,14 @@ TEST_F(CheckoutTest, CheckoutDialogShowsWholeInBothModes)
                                    "The data you entered is incomplete. Please make sure you enter the "
                                    "correct information and try again.");
                          test::expectTextsFit(d, res::checkoutDialogResource());
+                         // The terms open on the store's unencrypted address.
+                         emit qobject_cast<QLabel*>(d.control(res::kTermsLink))->linkActivated("0");
                          click(d, res::kCheckoutCancel);
                      }});
     std::string result;
     checkout(result);
+    EXPECT_EQ(shell_.opened, std::vector<std::string>{"http://127.0.0.1:" + std::to_string(deployment_.storeHttpPort) +
+                                                      "/view.asp?page=tos"});
 }
 
 }  // namespace
