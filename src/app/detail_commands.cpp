@@ -6,7 +6,6 @@
 #include "app/cart_access.h"
 #include "app/detail_panel.h"
 #include "app/download_access.h"
-#include "app/pending_features.h"
 #include "download/download_folder.h"
 #include "download/download_job.h"
 #include "ui/resources/main_window.h"

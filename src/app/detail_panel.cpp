@@ -6,7 +6,6 @@
 #include "app/cart_access.h"
 #include "app/panel_mode.h"
 #include "app/download_access.h"
-#include "app/pending_features.h"
 #include "app/store_pictures.h"
 #include "commerce/money.h"
 #include "platform/byte_size_text.h"

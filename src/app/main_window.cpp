@@ -5,6 +5,7 @@
 #include "app/cart_access.h"
 #include "app/detail_panel.h"
 #include "app/download_access.h"
+#include "app/notifications.h"
 #include "app/pending_features.h"
 #include "app/product_list.h"
 #include "app/purchase_access.h"

@@ -4,8 +4,5 @@ namespace qk::app {
 
 void openAccountManagement(Agent& /*agent*/, ui::DialogView& /*view*/) {}
 
-void checkNotification(Agent& /*agent*/, ui::DialogView& /*view*/) {}
-
-void showLongDescription(Agent& /*agent*/, ui::DialogView& /*view*/) {}
 
 }  // namespace qk::app

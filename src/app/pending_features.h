@@ -12,9 +12,5 @@ class Agent;
 
 // Edit Account: account management.
 void openAccountManagement(Agent& agent, ui::DialogView& view);
-// First paint: asks the store for a notification.
-void checkNotification(Agent& agent, ui::DialogView& view);
-// Read More...: shows the product's long description in the notification dialog.
-void showLongDescription(Agent& agent, ui::DialogView& view);
 
 }  // namespace qk::app

@@ -29,6 +29,16 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         return false;
     }
     if (name == "primary" && (value == "down" || value == "up")) return setPrimaryAccepting_(value == "up");
+    if (name == "notificationid" && value.size() <= 10) {
+        std::lock_guard lock(mutex_);
+        notificationId_ = value;
+        return true;
+    }
+    if (name == "notificationtext") {
+        std::lock_guard lock(mutex_);
+        notificationText_ = value;
+        return true;
+    }
     if (name == "notification" && (value == "on" || value == "off")) {
         std::lock_guard lock(mutex_);
         notificationOn_ = value == "on";
@@ -88,6 +98,16 @@ bool StoreControls::postProcessFails() const {
 CatalogMode StoreControls::catalogMode() const {
     std::lock_guard lock(mutex_);
     return catalogMode_;
+}
+
+std::string StoreControls::notificationId() const {
+    std::lock_guard lock(mutex_);
+    return notificationId_;
+}
+
+std::optional<std::string> StoreControls::notificationText() const {
+    std::lock_guard lock(mutex_);
+    return notificationText_;
 }
 
 bool StoreControls::notificationOn() const {

@@ -4,12 +4,15 @@
 //   catalog=normal|errversion|webpage|error1|empty|headeronly   what the catalog script answers
 //   primary=down|up                                             primary file server refuses connections
 //   notification=on|off                                         off: the notification reply is empty
+//   notificationid=<up to 10 characters>                         the notification's identifier field
+//   notificationtext=<text>                                     its text (empty: a reply of the field alone)
 //   fileid=<suffix>                                             appended to every file id the store hands
 //                                                               out, e.g. "-cut4000" (empty: none)
 //   postprocess=ok|fail                                         fail: the post-processing script refuses
 
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace qk::demo {
@@ -26,6 +29,9 @@ public:
 
     CatalogMode catalogMode() const;
     bool notificationOn() const;
+    // The notification's identifier field (at most 10 characters) and its text.
+    std::string notificationId() const;
+    std::optional<std::string> notificationText() const;  // unset: the store's own
     std::string fileIdSuffix() const;
     // The file id "/vngetfile.asp" hands out for every owned file; empty: the order's own.
     std::string servedFile() const;
@@ -42,6 +48,8 @@ private:
     mutable std::mutex mutex_;
     CatalogMode catalogMode_ = CatalogMode::Normal;
     bool notificationOn_ = true;
+    std::string notificationId_ = "1001";
+    std::optional<std::string> notificationText_;  // unset: the store's own text
     std::string fileIdSuffix_;
     std::string servedFile_;
     bool postProcessFails_ = false;

@@ -8,7 +8,6 @@
 namespace qk::demo {
 namespace {
 
-constexpr std::string_view kNotificationId = "1001";
 constexpr std::string_view kNotificationText =
     "Welcome to the Tovrin Simulations store!\r\n\r\n"
     "Grand Canyon HD is now available in high definition, and the Weather Engine beta is open to every "
@@ -59,9 +58,9 @@ ScriptReply postProcessScript(std::string_view body, StoreContext& store) {
 ScriptReply notificationScript(std::string_view body, const StoreControls& controls) {
     if (formValue(body, "action") != "qknotify" || formValue(body, "vendorid") != kVendorId || !controls.notificationOn())
         return textReply("");
-    std::string id(kNotificationId);
+    std::string id = controls.notificationId();
     id.insert(0, 10 - id.size(), ' ');
-    return textReply(id + std::string(kNotificationText));
+    return textReply(id + controls.notificationText().value_or(std::string(kNotificationText)));
 }
 
 ScriptReply lostPasswordPage() {

@@ -1,0 +1,206 @@
+// The store's notification on the first paint, and Read More..., through the real main
+// window and the real notification dialog (offscreen) against the demo store.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QTest>
+
+#include <algorithm>
+
+#include "app/agent.h"
+#include "app/main_window.h"
+#include "app/notifications.h"
+#include "app/settings.h"
+#include "store/credentials.h"
+#include "app_fakes.h"
+#include "support/demo_store.h"
+#include "support/scripted_message_box.h"
+#include "support/scripted_qt_dialogs.h"
+#include "ui/resources/main_window.h"
+#include "ui/resources/notification_dialog.h"
+
+namespace qk::test {
+namespace {
+
+namespace ids = ui::resources;
+
+constexpr const char* kMarker = "tovrinnotifyid";
+
+class NotificationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(store_.ok()) << store_.error();
+        // The settings key as an installed agent has it: the comparison runs only then.
+        SettingsStore settings(store_.deployment().settingsDir);
+        ASSERT_TRUE(settings.createKey(kSettingsKey));
+    }
+
+    // A fresh start of the agent with the same settings, up to its first paint.
+    void startAndPaint()
+    {
+        window_.reset();
+        agent_ = std::make_unique<app::Agent>(
+            store_.deployment(), app::Services{dialogs_, box_.function(), shell_, clipboard_, folders_});
+        agent_->session.email = "pilot@tovrin.example";
+        agent_->session.password = "skylane182";
+        window_ = std::make_unique<app::MainWindow>(*agent_);
+        window_->create();
+        window_->onFirstPaint();
+    }
+
+    [[nodiscard]] int notificationDialogs() const
+    {
+        return static_cast<int>(std::count(dialogs_.built.begin(), dialogs_.built.end(), ids::kNotificationDialogId));
+    }
+
+    [[nodiscard]] std::optional<std::string> marker() const { return agent_->settings.readValue(kSettingsKey, kMarker); }
+
+    DemoStore store_;
+    ScriptedQtDialogs dialogs_;
+    ScriptedMessageBox box_;
+    RecordingShell shell_;
+    FakeClipboard clipboard_;
+    FakeFolderBrowser folders_;
+    std::unique_ptr<app::Agent> agent_;
+    std::unique_ptr<app::MainWindow> window_;
+};
+
+TEST_F(NotificationTest, ShownOnceHiddenByChoiceAndBackWhenANewerOneComes)
+{
+    std::string title;
+    std::string text;
+    bool boxShown = false;
+    dialogs_.script(ids::kNotificationDialogId, {[&](ui::QtDialog& d) {
+                                                     title = d.title();
+                                                     text = d.text(ids::kNotificationText);
+                                                     boxShown = d.isVisible(ids::kHideNotification);
+                                                     d.show();
+                                                     QApplication::processEvents();
+                                                     expectTextsFit(d, ids::notificationDialogResource());
+                                                     if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
+                                                         ui::grabToPng(d, std::string(kept) + "/notification.png");
+                                                     click(d, ids::kHideNotification);
+                                                     click(d, ids::kNotificationContinue);
+                                                 }});
+    startAndPaint();
+    ASSERT_EQ(notificationDialogs(), 1);
+    EXPECT_EQ(title, "Tovrin Simulations Notifications");
+    EXPECT_TRUE(text.starts_with("Welcome to the Tovrin Simulations store!")) << text;
+    EXPECT_TRUE(boxShown);
+    ASSERT_EQ(box_.calls.size(), 1u);
+    EXPECT_EQ(box_.calls[0].text,
+              "This notification will be hidden when you restart this application. New "
+              "notifications from Tovrin Simulations will still appear.");
+    EXPECT_EQ(box_.calls[0].caption, "Notifications");
+    EXPECT_EQ(marker(), "1001");
+
+    // A second paint asks nothing; the next start finds it hidden.
+    store_.clearRequests();
+    window_->onFirstPaint();
+    EXPECT_TRUE(store_.requests().empty());
+    startAndPaint();
+    EXPECT_EQ(notificationDialogs(), 1);
+
+    // A newer one shows again; Continue without the box keeps the old marker.
+    ASSERT_TRUE(store_.control("notificationid", "1002"));
+    dialogs_.script(ids::kNotificationDialogId, {[](ui::QtDialog& d) { click(d, ids::kNotificationContinue); }});
+    startAndPaint();
+    EXPECT_EQ(notificationDialogs(), 2);
+    EXPECT_EQ(marker(), "1001");
+}
+
+TEST_F(NotificationTest, EscapeWithTheBoxCheckedHidesItLikeContinue)
+{
+    dialogs_.script(ids::kNotificationDialogId, {[](ui::QtDialog& d) {
+                                                     click(d, ids::kHideNotification);
+                                                     QTest::keyClick(d.qtWidget(), Qt::Key_Escape);
+                                                 }});
+    ASSERT_TRUE(store_.control("notificationid", "1234"));
+    startAndPaint();
+    EXPECT_EQ(notificationDialogs(), 1);
+    EXPECT_EQ(marker(), "1234");
+}
+
+TEST_F(NotificationTest, OddRepliesShowNothingAndWriteNoMarker)
+{
+    // The identifier field alone: no text, no dialog.
+    ASSERT_TRUE(store_.control("notificationtext", ""));
+    startAndPaint();
+    EXPECT_EQ(agent_->appState.notificationId, "1001");
+    EXPECT_TRUE(agent_->appState.notificationText.empty());
+
+    ASSERT_TRUE(store_.control("notificationtext", "Text"));
+    for (const char* id : {"12a4", "x", "-5", "1.5"}) {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(store_.control("notificationid", id));
+        startAndPaint();
+    }
+    ASSERT_TRUE(store_.control("notification", "off"));
+    startAndPaint();
+    EXPECT_EQ(notificationDialogs(), 0);
+    EXPECT_FALSE(marker());
+
+    EXPECT_EQ(app::notificationNumber("1234"), 1234u);
+    EXPECT_EQ(app::notificationNumber("18446744073709551615"), 18446744073709551615u);
+    EXPECT_FALSE(app::notificationNumber("18446744073709551616"));
+    EXPECT_FALSE(app::notificationNumber(""));
+    EXPECT_FALSE(app::notificationNumber("12 4"));
+}
+
+TEST_F(NotificationTest, IdentifierLosesItsBlanksAndAStoredMarkerDecides)
+{
+    // "      1234": the field's blanks go; a marker of 1234 hides 1234 but not 1235.
+    ASSERT_TRUE(store_.control("notificationid", "1234"));
+    SettingsStore settings(store_.deployment().settingsDir);
+    ASSERT_EQ(writeSetting(settings, "1234", kMarker), 1);
+    startAndPaint();
+    EXPECT_EQ(agent_->appState.notificationId, "1234");
+    EXPECT_EQ(notificationDialogs(), 0);
+
+    ASSERT_TRUE(store_.control("notificationid", "1235"));
+    dialogs_.script(ids::kNotificationDialogId, {[](ui::QtDialog& d) { click(d, ids::kNotificationContinue); }});
+    startAndPaint();
+    EXPECT_EQ(notificationDialogs(), 1);
+}
+
+TEST_F(NotificationTest, ReadMoreShowsTheDescriptionUnderTheProductsName)
+{
+    ASSERT_TRUE(store_.control("notification", "off"));
+    startAndPaint();
+    auto* dialog = dynamic_cast<ui::QtDialog*>(&window_->view());
+    ASSERT_NE(dialog, nullptr);
+    for (int row = 0; row < window_->view().listRowCount(ids::kProductList); ++row) {
+        if (window_->view().listCell(ids::kProductList, row, 0) == "Bell 206 JetRanger") {
+            qobject_cast<QAbstractItemView*>(dialog->control(ids::kProductList))->clearSelection();
+            window_->view().listSelectRow(ids::kProductList, row);
+            window_->onCommand(ids::kProductList, ui::Notify::ItemChanged, 0);
+        }
+    }
+    ASSERT_EQ(window_->view().text(ids::kProductTitle), "Bell 206 JetRanger");
+    std::string title;
+    std::string text;
+    bool boxShown = true;
+    dialogs_.script(ids::kNotificationDialogId, {[&](ui::QtDialog& d) {
+                                                     title = d.title();
+                                                     text = d.text(ids::kNotificationText);
+                                                     boxShown = d.isVisible(ids::kHideNotification);
+                                                     d.show();
+                                                     QApplication::processEvents();
+                                                     expectTextsFit(d, ids::notificationDialogResource());
+                                                     if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
+                                                         ui::grabToPng(d, std::string(kept) + "/read_more.png");
+                                                     click(d, ids::kNotificationContinue);
+                                                 }});
+    window_->onCommand(ids::kReadMore, ui::Notify::LinkClicked, 0);
+    EXPECT_EQ(title, "Bell 206 JetRanger Information");
+    EXPECT_EQ(text, agent_->currentProduct.longDescription);
+    EXPECT_GT(text.size(), 2000u);
+    EXPECT_FALSE(boxShown);
+    EXPECT_FALSE(marker());
+}
+
+}  // namespace
+}  // namespace qk::test
