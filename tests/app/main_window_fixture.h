@@ -15,6 +15,7 @@
 #include "app_fakes.h"
 #include "support/demo_store.h"
 #include "support/scripted_message_box.h"
+#include "support/scripted_qt_dialogs.h"
 #include "ui/qt_dialog.h"
 #include "ui/resources/main_window.h"
 
@@ -23,6 +24,22 @@
 namespace qk::test {
 
 namespace ids = ui::resources;
+
+// Selects the row whose product column reads `name` alone, as a click does.
+inline void clickListRow(app::MainWindow& window, ui::QtDialog& dialog, const std::string& name)
+{
+    auto* list = qobject_cast<QAbstractItemView*>(dialog.control(ids::kProductList));
+    ASSERT_NE(list, nullptr);
+    for (int row = 0; row < dialog.listRowCount(ids::kProductList); ++row) {
+        if (dialog.listCell(ids::kProductList, row, 0) == name) {
+            list->clearSelection();
+            dialog.listSelectRow(ids::kProductList, row);
+            window.onCommand(ids::kProductList, ui::Notify::ItemChanged, 0);
+            return;
+        }
+    }
+    FAIL() << "no row " << name;
+}
 
 // The agent with its main window on the demo store; fakes for the platform services.
 class MainWindowTest : public ::testing::Test {
@@ -61,17 +78,7 @@ protected:
     {
         auto* dialog = dynamic_cast<ui::QtDialog*>(dialogs_.real(ids::kMainWindowId));
         ASSERT_NE(dialog, nullptr);
-        auto* list = qobject_cast<QAbstractItemView*>(dialog->control(ids::kProductList));
-        ASSERT_NE(list, nullptr);
-        for (int row = 0; row < view().listRowCount(ids::kProductList); ++row) {
-            if (view().listCell(ids::kProductList, row, 0) == name) {
-                list->clearSelection();
-                view().listSelectRow(ids::kProductList, row);
-                window_->onCommand(ids::kProductList, ui::Notify::ItemChanged, 0);
-                return;
-            }
-        }
-        FAIL() << "no row " << name;
+        clickListRow(*window_, *dialog, name);
     }
 
     int requestsFor(const std::string& target)
@@ -85,6 +92,43 @@ protected:
     DemoStore store_;
     ScriptedMessageBox box_;
     CancellingDialogFactory dialogs_;
+    RecordingShell shell_;
+    FakeClipboard clipboard_;
+    FakeFolderBrowser folders_;
+    std::unique_ptr<app::Agent> agent_;
+    std::unique_ptr<app::MainWindow> window_;
+};
+
+// The same with real dialogs that a test plays through their modal runs, logged in as the
+// demo store's customer.
+class ScriptedWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(store_.ok()) << store_.error(); }
+
+    // A fresh start of the agent (the settings stay), up to the window's first paint.
+    void start()
+    {
+        window_.reset();
+        agent_ = std::make_unique<app::Agent>(
+            store_.deployment(), app::Services{dialogs_, box_.function(), shell_, clipboard_, folders_});
+        agent_->session.email = "pilot@tovrin.example";
+        agent_->session.password = "skylane182";
+        window_ = std::make_unique<app::MainWindow>(*agent_);
+        window_->create();
+    }
+
+    ui::DialogView& view() { return window_->view(); }
+
+    void clickRow(const std::string& name)
+    {
+        auto* dialog = dynamic_cast<ui::QtDialog*>(&view());
+        ASSERT_NE(dialog, nullptr);
+        clickListRow(*window_, *dialog, name);
+    }
+
+    DemoStore store_;
+    ScriptedQtDialogs dialogs_;
+    ScriptedMessageBox box_;
     RecordingShell shell_;
     FakeClipboard clipboard_;
     FakeFolderBrowser folders_;

@@ -3,51 +3,35 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
 
 #include <algorithm>
 
-#include "app/agent.h"
-#include "app/main_window.h"
 #include "app/notifications.h"
 #include "app/settings.h"
+#include "main_window_fixture.h"
 #include "store/credentials.h"
-#include "app_fakes.h"
-#include "support/demo_store.h"
-#include "support/scripted_message_box.h"
-#include "support/scripted_qt_dialogs.h"
-#include "ui/resources/main_window.h"
 #include "ui/resources/notification_dialog.h"
 
 namespace qk::test {
 namespace {
 
-namespace ids = ui::resources;
-
 constexpr const char* kMarker = "tovrinnotifyid";
 
-class NotificationTest : public ::testing::Test {
+class NotificationTest : public ScriptedWindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(store_.ok()) << store_.error();
+        ScriptedWindowTest::SetUp();
         // The settings key as an installed agent has it: the comparison runs only then.
         SettingsStore settings(store_.deployment().settingsDir);
         ASSERT_TRUE(settings.createKey(kSettingsKey));
     }
 
-    // A fresh start of the agent with the same settings, up to its first paint.
     void startAndPaint()
     {
-        window_.reset();
-        agent_ = std::make_unique<app::Agent>(
-            store_.deployment(), app::Services{dialogs_, box_.function(), shell_, clipboard_, folders_});
-        agent_->session.email = "pilot@tovrin.example";
-        agent_->session.password = "skylane182";
-        window_ = std::make_unique<app::MainWindow>(*agent_);
-        window_->create();
+        start();
         window_->onFirstPaint();
     }
 
@@ -57,15 +41,6 @@ protected:
     }
 
     [[nodiscard]] std::optional<std::string> marker() const { return agent_->settings.readValue(kSettingsKey, kMarker); }
-
-    DemoStore store_;
-    ScriptedQtDialogs dialogs_;
-    ScriptedMessageBox box_;
-    RecordingShell shell_;
-    FakeClipboard clipboard_;
-    FakeFolderBrowser folders_;
-    std::unique_ptr<app::Agent> agent_;
-    std::unique_ptr<app::MainWindow> window_;
 };
 
 TEST_F(NotificationTest, ShownOnceHiddenByChoiceAndBackWhenANewerOneComes)
@@ -170,15 +145,7 @@ TEST_F(NotificationTest, ReadMoreShowsTheDescriptionUnderTheProductsName)
 {
     ASSERT_TRUE(store_.control("notification", "off"));
     startAndPaint();
-    auto* dialog = dynamic_cast<ui::QtDialog*>(&window_->view());
-    ASSERT_NE(dialog, nullptr);
-    for (int row = 0; row < window_->view().listRowCount(ids::kProductList); ++row) {
-        if (window_->view().listCell(ids::kProductList, row, 0) == "Bell 206 JetRanger") {
-            qobject_cast<QAbstractItemView*>(dialog->control(ids::kProductList))->clearSelection();
-            window_->view().listSelectRow(ids::kProductList, row);
-            window_->onCommand(ids::kProductList, ui::Notify::ItemChanged, 0);
-        }
-    }
+    clickRow("Bell 206 JetRanger");
     ASSERT_EQ(window_->view().text(ids::kProductTitle), "Bell 206 JetRanger");
     std::string title;
     std::string text;

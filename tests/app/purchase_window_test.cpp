@@ -4,14 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-
-#include "app/agent.h"
-#include "app/main_window.h"
-#include "app_fakes.h"
-#include "support/demo_store.h"
-#include "support/scripted_message_box.h"
-#include "support/scripted_qt_dialogs.h"
+#include "main_window_fixture.h"
 #include "ui/resources/cart_dialog.h"
 #include "ui/resources/checkout_dialog.h"
 #include "ui/resources/coupon_dialog.h"
@@ -20,36 +13,12 @@
 namespace qk::test {
 namespace {
 
-namespace ids = ui::resources;
-
-class PurchaseWindowTest : public ::testing::Test {
+class PurchaseWindowTest : public ScriptedWindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(store_.ok()) << store_.error();
-        agent_ = std::make_unique<app::Agent>(
-            store_.deployment(), app::Services{dialogs_, box_.function(), shell_, clipboard_, folders_});
-        agent_->session.email = "pilot@tovrin.example";
-        agent_->session.password = "skylane182";
-        window_ = std::make_unique<app::MainWindow>(*agent_);
-        window_->create();
-    }
-
-    ui::DialogView& view() { return window_->view(); }
-
-    void clickRow(const std::string& name)
-    {
-        for (int row = 0; row < view().listRowCount(ids::kProductList); ++row) {
-            if (view().listCell(ids::kProductList, row, 0) == name) {
-                auto* dialog = dynamic_cast<ui::QtDialog*>(&view());
-                ASSERT_NE(dialog, nullptr);
-                qobject_cast<QAbstractItemView*>(dialog->control(ids::kProductList))->clearSelection();
-                view().listSelectRow(ids::kProductList, row);
-                window_->onCommand(ids::kProductList, ui::Notify::ItemChanged, 0);
-                return;
-            }
-        }
-        FAIL() << "no row " << name;
+        ScriptedWindowTest::SetUp();
+        start();
     }
 
     bool listed(const std::string& name)
@@ -61,15 +30,6 @@ protected:
     }
 
     void press(int id) { window_->onCommand(id, ui::Notify::Clicked, 0); }
-
-    DemoStore store_;
-    ScriptedQtDialogs dialogs_;
-    ScriptedMessageBox box_;
-    RecordingShell shell_;
-    FakeClipboard clipboard_;
-    FakeFolderBrowser folders_;
-    std::unique_ptr<app::Agent> agent_;
-    std::unique_ptr<app::MainWindow> window_;
 };
 
 TEST_F(PurchaseWindowTest, CouponCartAndCardCheckoutMakeTheProductsOwned)

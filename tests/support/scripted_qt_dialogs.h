@@ -100,21 +100,21 @@ namespace qk::test {
 inline void expectTextsFit(ui::QtDialog& dialog, const ui::DialogResource& resource)
 {
     const QRect inside = dialog.qtWidget()->rect();
-    for (const ui::ControlSpec& spec : resource.controls) {
-        QWidget* widget = dialog.control(spec.id);
-        ASSERT_NE(widget, nullptr) << spec.id;
-        EXPECT_TRUE(inside.contains(widget->geometry())) << "control " << spec.id << " leaves the window";
+    for (const ui::ControlSpec& row : resource.controls) {
+        QWidget* widget = dialog.control(row.id);
+        ASSERT_NE(widget, nullptr) << row.id;
+        EXPECT_TRUE(inside.contains(widget->geometry())) << "control " << row.id << " leaves the window";
         if (auto* label = qobject_cast<QLabel*>(widget)) {
             if (label->textFormat() == Qt::PlainText && label->wordWrap()) {
                 EXPECT_LE(label->heightForWidth(label->width()), label->height())
-                    << "control " << spec.id << " cuts \"" << label->text().toStdString() << "\"";
+                    << "control " << row.id << " cuts \"" << label->text().toStdString() << "\"";
             } else if (label->textFormat() == Qt::PlainText) {
                 EXPECT_LE(label->sizeHint().width(), label->width())
-                    << "control " << spec.id << " cuts \"" << label->text().toStdString() << "\"";
+                    << "control " << row.id << " cuts \"" << label->text().toStdString() << "\"";
             }
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             EXPECT_LE(button->sizeHint().width(), button->width())
-                << "control " << spec.id << " cuts \"" << button->text().toStdString() << "\"";
+                << "control " << row.id << " cuts \"" << button->text().toStdString() << "\"";
         }
     }
 }
