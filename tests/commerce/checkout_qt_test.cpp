@@ -9,14 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "account/store_setup.h"
 #include "commerce/checkout.h"
 #include "commerce/purchase_request.h"
-#include "platform/settings_store.h"
-#include "store/catalog.h"
-#include "store/purchases.h"
 #include "store/store_request.h"
-#include "support/demo_store.h"
+#include "store_customer.h"
 #include "support/scripted_message_box.h"
 #include "support/scripted_qt_dialogs.h"
 #include "ui/resources/checkout_dialog.h"
@@ -42,26 +38,11 @@ public:
     std::vector<std::string> opened;
 };
 
-class CheckoutTest : public ::testing::Test {
+class CheckoutTest : public test::StoreCustomerTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(store_.ok()) << store_.error();
-        deployment_ = store_.deployment(store_.stateDir() / "settings");
-        settings_ = std::make_unique<SettingsStore>(deployment_.settingsDir);
-        ASSERT_EQ(setUpStore(session_, cart_, *settings_, "tovrin", "Tovrin Simulations", "tvS8x2Qa"), 1);
-        session_.email = "pilot@tovrin.example";
-        session_.password = "skylane182";
-        session_.hasLogin = true;
-        ASSERT_GE(fetchPurchases(deployment_, session_, purchases_, *settings_), 0);
-        std::string header;
-        ASSERT_GT(fetchCatalog(deployment_, session_, catalog_, header), 0);
-        store_.clearRequests();
-    }
-
     void addToCart(const char* id, const char* title, const char* price, const char* coupon = "")
     {
-        ASSERT_EQ(qk::addToCart({cart_, session_, catalog_, purchases_}, id, title, price, coupon, "01", ""), 1);
+        ASSERT_EQ(qk::addToCart(cartContext(), id, title, price, coupon, "01", ""), 1);
     }
 
     // What the cart dialog leaves for checkout: the tax total of the entries.
@@ -117,13 +98,6 @@ protected:
         return found;
     }
 
-    test::DemoStore store_;
-    Deployment deployment_;
-    std::unique_ptr<SettingsStore> settings_;
-    Session session_;
-    Catalog catalog_;
-    Purchases purchases_;
-    Cart cart_;
     CheckoutState state_;
     test::ScriptedQtDialogs dialogs_;
     test::ScriptedMessageBox box_;

@@ -10,13 +10,9 @@
 #include <QScreen>
 #include <QLabel>
 
-#include "account/store_setup.h"
 #include "commerce/coupon.h"
 #include "commerce/coupon_dialog.h"
-#include "platform/settings_store.h"
-#include "store/catalog.h"
-#include "store/purchases.h"
-#include "support/demo_store.h"
+#include "store_customer.h"
 #include "support/scripted_message_box.h"
 #include "support/scripted_qt_dialogs.h"
 #include "ui/message_box/message_box_params.h"
@@ -41,22 +37,12 @@ TEST(CouponPrice, OnlyAPlainDecimalNumberIsAPrice)
         EXPECT_FALSE(isValidPrice(price)) << price;
 }
 
-class CouponTest : public ::testing::Test {
+class CouponTest : public test::StoreCustomerTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(store_.ok()) << store_.error();
-        deployment_ = store_.deployment(store_.stateDir() / "settings");
-        settings_ = std::make_unique<SettingsStore>(deployment_.settingsDir);
-        ASSERT_EQ(setUpStore(session_, cart_, *settings_, "tovrin", "Tovrin Simulations", "tvS8x2Qa"), 1);
-        session_.email = "pilot@tovrin.example";
-        session_.password = "skylane182";
-        session_.hasLogin = true;
-        ASSERT_GE(fetchPurchases(deployment_, session_, purchases_, *settings_), 0);
-        std::string header;
-        ASSERT_GT(fetchCatalog(deployment_, session_, catalog_, header), 0);
+        StoreCustomerTest::SetUp();
         window_ = factory_.create(res::mainWindowResource(), handler_, nullptr);
-        store_.clearRequests();
     }
 
     // Apply Coupon on `productId` with the type answer and, for a manual code, the text the
@@ -65,7 +51,7 @@ protected:
     {
         box_.answer(typeAnswer);
         CouponProduct product{productId, "Piper Cub Classic", "01", "", price_, code_};
-        CouponEnvironment environment{deployment_, session_, {cart_, session_, catalog_, purchases_},
+        CouponEnvironment environment{deployment_, session_, cartContext(),
                                       *window_, box_.function(),
                                       [this, typed](const std::string& caption, const std::string& prompt) {
                                           prompts_.push_back(caption + "|" + prompt);
@@ -76,22 +62,8 @@ protected:
 
     std::string lastMessage() const { return box_.calls.empty() ? std::string() : box_.calls.back().text; }
 
-    std::vector<std::string> couponBodies()
-    {
-        std::vector<std::string> bodies;
-        for (auto& request : store_.requests())
-            if (request.target == "/vncoupon1.asp")
-                bodies.push_back(request.body);
-        return bodies;
-    }
+    std::vector<std::string> couponBodies() { return bodiesTo("/vncoupon1.asp"); }
 
-    test::DemoStore store_;
-    Deployment deployment_;
-    std::unique_ptr<SettingsStore> settings_;
-    Session session_;
-    Catalog catalog_;
-    Purchases purchases_;
-    Cart cart_;
     ui::QtDialogFactory factory_;
     NoHandler handler_;
     std::unique_ptr<ui::DialogView> window_;
@@ -215,7 +187,7 @@ TEST_F(CouponTest, CancelAndBundlesStopBeforeAnyRequest)
 
 TEST_F(CouponTest, AProductInTheCartGetsTheCouponPriceThere)
 {
-    ASSERT_EQ(addToCart({cart_, session_, catalog_, purchases_}, "tov-1002", "Piper Cub Classic", "14.95", "", "01", ""),
+    ASSERT_EQ(addToCart(cartContext(), "tov-1002", "Piper Cub Classic", "14.95", "", "01", ""),
               1);
     EXPECT_TRUE(apply("tov-1002", ui::kIdNo, "SAVE10").applied);
     EXPECT_EQ(cart_.items[0].price.str(), "17.95");
