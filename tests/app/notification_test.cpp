@@ -19,6 +19,25 @@ namespace {
 
 constexpr const char* kMarker = "tovrinnotifyid";
 
+// What the customer saw in the dialog: its title, its text, whether the box was there.
+struct Seen {
+    std::string title;
+    std::string text;
+    bool boxShown = false;
+};
+
+// Looks at the open dialog as shown (kept as <name>.png in QK_SCREENSHOT_DIR when set):
+// nothing may be cut or outside the window.
+Seen lookAt(ui::QtDialog& d, const std::string& name)
+{
+    d.show();
+    QApplication::processEvents();
+    expectTextsFit(d, ids::notificationDialogResource());
+    if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
+        ui::grabToPng(d, std::string(kept) + "/" + name + ".png");
+    return {d.title(), d.text(ids::kNotificationText), d.isVisible(ids::kHideNotification)};
+}
+
 class NotificationTest : public ScriptedWindowTest {
 protected:
     void SetUp() override
@@ -45,26 +64,17 @@ protected:
 
 TEST_F(NotificationTest, ShownOnceHiddenByChoiceAndBackWhenANewerOneComes)
 {
-    std::string title;
-    std::string text;
-    bool boxShown = false;
+    Seen seen;
     dialogs_.script(ids::kNotificationDialogId, {[&](ui::QtDialog& d) {
-                                                     title = d.title();
-                                                     text = d.text(ids::kNotificationText);
-                                                     boxShown = d.isVisible(ids::kHideNotification);
-                                                     d.show();
-                                                     QApplication::processEvents();
-                                                     expectTextsFit(d, ids::notificationDialogResource());
-                                                     if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
-                                                         ui::grabToPng(d, std::string(kept) + "/notification.png");
+                                                     seen = lookAt(d, "notification");
                                                      click(d, ids::kHideNotification);
                                                      click(d, ids::kNotificationContinue);
                                                  }});
     startAndPaint();
     ASSERT_EQ(notificationDialogs(), 1);
-    EXPECT_EQ(title, "Tovrin Simulations Notifications");
-    EXPECT_TRUE(text.starts_with("Welcome to the Tovrin Simulations store!")) << text;
-    EXPECT_TRUE(boxShown);
+    EXPECT_EQ(seen.title, "Tovrin Simulations Notifications");
+    EXPECT_TRUE(seen.text.starts_with("Welcome to the Tovrin Simulations store!")) << seen.text;
+    EXPECT_TRUE(seen.boxShown);
     ASSERT_EQ(box_.calls.size(), 1u);
     EXPECT_EQ(box_.calls[0].text,
               "This notification will be hidden when you restart this application. New "
@@ -147,25 +157,16 @@ TEST_F(NotificationTest, ReadMoreShowsTheDescriptionUnderTheProductsName)
     startAndPaint();
     clickRow("Bell 206 JetRanger");
     ASSERT_EQ(window_->view().text(ids::kProductTitle), "Bell 206 JetRanger");
-    std::string title;
-    std::string text;
-    bool boxShown = true;
+    Seen seen;
     dialogs_.script(ids::kNotificationDialogId, {[&](ui::QtDialog& d) {
-                                                     title = d.title();
-                                                     text = d.text(ids::kNotificationText);
-                                                     boxShown = d.isVisible(ids::kHideNotification);
-                                                     d.show();
-                                                     QApplication::processEvents();
-                                                     expectTextsFit(d, ids::notificationDialogResource());
-                                                     if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
-                                                         ui::grabToPng(d, std::string(kept) + "/read_more.png");
+                                                     seen = lookAt(d, "read_more");
                                                      click(d, ids::kNotificationContinue);
                                                  }});
     window_->onCommand(ids::kReadMore, ui::Notify::LinkClicked, 0);
-    EXPECT_EQ(title, "Bell 206 JetRanger Information");
-    EXPECT_EQ(text, agent_->currentProduct.longDescription);
-    EXPECT_GT(text.size(), 2000u);
-    EXPECT_FALSE(boxShown);
+    EXPECT_EQ(seen.title, "Bell 206 JetRanger Information");
+    EXPECT_EQ(seen.text, agent_->currentProduct.longDescription);
+    EXPECT_GT(seen.text.size(), 2000u);
+    EXPECT_FALSE(seen.boxShown);
     EXPECT_FALSE(marker());
 }
 
