@@ -33,5 +33,6 @@ export QKAGENT_CA_FILE="$(field ca)"
 export QKAGENT_SETTINGS_DIR="${QKAGENT_SETTINGS_DIR:-$state/settings}"
 
 echo "Demo store: https://127.0.0.1:$QKAGENT_STORE_HTTPS_PORT (accounts: tools/demo-store/README.md)"
+echo "Mailbox:    http://127.0.0.1:$QKAGENT_STORE_HTTP_PORT/mailbox.asp (verification links of new accounts)"
 echo "Switches:   http://127.0.0.1:$QKAGENT_STORE_HTTP_PORT/_control?<name>=<value> (e.g. fileid=-rate512, primary=down)"
 build/default/src/app/qk-agent

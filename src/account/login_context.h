@@ -30,7 +30,7 @@ struct LoginContext {
     platform::Shell& shell;
     ui::DialogView* owner = nullptr;  // the main window; nullptr: centred on the desktop
     // "Create a New Varnel Account": runs the account dialog and returns 1 when an account
-    // was created. Until that dialog exists the link does nothing (returns 0).
+    // was created; unset, the link does nothing.
     std::function<int()> openAccountDialog;
 };
 

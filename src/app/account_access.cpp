@@ -1,5 +1,6 @@
 #include "app/account_access.h"
 
+#include "account/account_dialog.h"
 #include "account/login.h"
 #include "account/store_setup.h"
 #include "app/agent.h"
@@ -15,11 +16,20 @@ int setUpStore(Agent& agent)
 
 int login(Agent& agent, ui::DialogView* owner)
 {
-    // The account dialog is not built yet: "Create a New Varnel Account" creates nothing.
+    // "Create a New Varnel Account" opens the account dialog over the login dialog's owner.
     LoginContext context{agent.deployment,        agent.session,       agent.purchases,
                          agent.settings,          agent.services.dialogs, agent.services.messageBox,
-                         agent.services.shell,    owner,               {}};
+                         agent.services.shell,    owner,
+                         [&agent, owner] { return openAccountDialog(agent, owner); }};
     return qk::login(context, agent.session.emailShown);
+}
+
+int openAccountDialog(Agent& agent, ui::DialogView* owner)
+{
+    AccountContext context{agent.deployment, agent.session,           agent.purchases,
+                           agent.settings,   agent.services.dialogs, agent.services.messageBox,
+                           owner};
+    return qk::openAccountDialog(context);
 }
 
 void logout(Agent& agent)

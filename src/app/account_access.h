@@ -12,6 +12,9 @@ class Agent;
 int setUpStore(Agent& agent);
 // The login step; may open the login dialog over `owner`. Fills emailShown.
 int login(Agent& agent, ui::DialogView* owner);
+// The account dialog over `owner`: creates an account when logged out, edits it when
+// logged in. 1 when an account was created or updated.
+int openAccountDialog(Agent& agent, ui::DialogView* owner);
 // Forgets the login everywhere (session, saved values, orders); empties emailShown.
 void logout(Agent& agent);
 

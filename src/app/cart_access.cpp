@@ -1,7 +1,7 @@
 #include "app/cart_access.h"
 
 #include "app/agent.h"
-#include "app/pending_features.h"
+#include "app/account_access.h"
 #include "commerce/cart.h"
 #include "commerce/cart_buttons.h"
 #include "commerce/cart_dialog.h"
@@ -47,10 +47,8 @@ int openCartDialog(Agent& agent, ui::DialogView& view)
     // View Account runs the same account dialog as Edit Account, over the main window.
     const CartDialogEnvironment environment{
         agent.services.dialogs, &view, agent.services.messageBox,
-        agent.appState.mainWindowReady, [&agent](ui::DialogView* owner) {
-            if (owner != nullptr)
-                openAccountManagement(agent, *owner);
-        }};
+        agent.appState.mainWindowReady,
+        [&agent](ui::DialogView* owner) { openAccountDialog(agent, owner); }};
     return qk::openCartDialog(agent.cart, agent.session, environment);
 }
 

@@ -5,7 +5,6 @@
 #include "app/detail_panel.h"
 #include "app/main_window.h"
 #include "app/panel_mode.h"
-#include "app/pending_features.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -91,7 +90,7 @@ void MainWindow::editAccountClicked()
     if (agent_.session.loginDialogOpen)
         return;
     ui::DialogView& view = *view_;
-    openAccountManagement(agent_, view);
+    openAccountDialog(agent_, &view);
     Session& session = agent_.session;
     session.accountName.clear();
     session.accountName = session.customerName;

@@ -6,7 +6,6 @@
 #include "app/detail_panel.h"
 #include "app/download_access.h"
 #include "app/notifications.h"
-#include "app/pending_features.h"
 #include "app/product_list.h"
 #include "app/purchase_access.h"
 #include "app/store_pictures.h"

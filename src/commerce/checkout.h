@@ -7,7 +7,7 @@
 
 #include "account/session.h"
 #include "commerce/cart.h"
-#include "commerce/secret_text.h"
+#include "platform/secret_text.h"
 #include "platform/deployment.h"
 #include "platform/ports.h"
 #include "ui/dialog_view.h"

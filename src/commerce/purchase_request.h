@@ -7,7 +7,7 @@
 
 #include "account/session.h"
 #include "commerce/cart.h"
-#include "commerce/secret_text.h"
+#include "platform/secret_text.h"
 #include "ui/message_box.h"
 
 namespace qk {

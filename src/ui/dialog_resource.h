@@ -46,6 +46,7 @@ struct ControlState {
     bool enabled = true;
     bool visible = true;
     int maxLength = 0;
+    std::string hint{};  // edit hint text (cue banner)
 };
 
 // One row of a dialog table.
@@ -63,6 +64,7 @@ inline ControlSpec control(int id, ControlKind kind, std::string text, int x, in
     row.enabled = state.enabled;
     row.visible = state.visible;
     row.maxLength = state.maxLength;
+    row.hint = std::move(state.hint);
     return row;
 }
 

@@ -59,6 +59,9 @@ public:
     // Any control
     virtual void setText(int id, const std::string& text) = 0;
     [[nodiscard]] virtual std::string text(int id) const = 0;
+    // False when the text typed into the control holds a character that Windows-1252 has
+    // no byte for (text() shows it as "?").
+    [[nodiscard]] virtual bool textFitsCodePage(int id) const = 0;
     virtual void setEnabled(int id, bool enabled) = 0;
     [[nodiscard]] virtual bool isEnabled(int id) const = 0;
     virtual void setVisible(int id, bool visible) = 0;

@@ -282,6 +282,22 @@ void QtDialog::setText(int id, const std::string& text)
     applyControlText(it->second.widget, it->second.kind, toQt(text));
 }
 
+bool QtDialog::textFitsCodePage(int id) const
+{
+    const Control* c = find(id);
+    if (!c)
+        return true;
+    QString shown;
+    if (c->kind == ControlKind::Edit || c->kind == ControlKind::PasswordEdit)
+        shown = static_cast<QLineEdit*>(c->widget)->text();
+    else if (c->kind == ControlKind::DropDownList)
+        shown = static_cast<QComboBox*>(c->widget)->currentText();
+    else
+        return true;  // other controls hold only what the agent put there
+    // A character without a byte comes back as "?": the round trip tells.
+    return toQt(fromQt(shown)) == shown;
+}
+
 std::string QtDialog::text(int id) const
 {
     const Control* c = find(id);

@@ -42,6 +42,7 @@ public:
     // Any control. Enabled and visible are the control's own flags, whatever its window's.
     void setText(int id, const std::string& text) override;
     [[nodiscard]] std::string text(int id) const override;
+    [[nodiscard]] bool textFitsCodePage(int id) const override;
     void setEnabled(int id, bool enabled) override;
     [[nodiscard]] bool isEnabled(int id) const override;
     void setVisible(int id, bool visible) override;

@@ -83,6 +83,8 @@ public:
         const auto it = texts_.find(id);
         return it == texts_.end() ? std::string() : it->second;
     }
+    // Texts are set as Windows-1252 bytes already.
+    [[nodiscard]] bool textFitsCodePage(int) const override { return true; }
     void setEnabled(int, bool) override {}
     [[nodiscard]] bool isEnabled(int) const override { return true; }
     void setVisible(int, bool) override {}

@@ -27,6 +27,7 @@ public:
     void postQuit(int c) override { real_->postQuit(c); }
     void setText(int id, const std::string& t) override { real_->setText(id, t); }
     std::string text(int id) const override { return real_->text(id); }
+    bool textFitsCodePage(int id) const override { return real_->textFitsCodePage(id); }
     void setEnabled(int id, bool e) override { real_->setEnabled(id, e); }
     bool isEnabled(int id) const override { return real_->isEnabled(id); }
     void setVisible(int id, bool v) override { real_->setVisible(id, v); }

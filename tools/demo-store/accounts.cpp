@@ -112,6 +112,19 @@ bool AccountBook::verify(const std::string& email) {
     return true;
 }
 
+bool AccountBook::sendVerificationMail(const std::string& email) {
+    std::lock_guard lock(mutex_);
+    const DemoAccount* account = find(email);
+    if (account == nullptr) return false;
+    mailbox_.push_back(account->email);
+    return true;
+}
+
+std::vector<std::string> AccountBook::verificationMails() const {
+    std::lock_guard lock(mutex_);
+    return mailbox_;
+}
+
 std::string AccountBook::purchasesReply(const std::string& email, const std::string& password,
                                         const std::string& vendorId) const {
     std::lock_guard lock(mutex_);
@@ -191,6 +204,7 @@ std::string AccountBook::createAccount(const DemoProfile& profile, const std::st
     if (find(email) != nullptr) return "Error: An account with this email address already exists.";
     // New accounts wait for the link of the verification mail.
     accounts_.push_back(DemoAccount{email, password, profile, false, {}});
+    mailbox_.push_back(email);
     return "success";
 }
 

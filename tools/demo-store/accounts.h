@@ -65,6 +65,10 @@ public:
 
     bool exists(const std::string& email) const;
     bool verify(const std::string& email);  // the link of the verification mail
+    // The verification mail: the demo store has no mail server, so each mail is kept in
+    // a mailbox that the browser page "/mailbox.asp" shows. False for an unknown email.
+    bool sendVerificationMail(const std::string& email);
+    std::vector<std::string> verificationMails() const;  // addresses, oldest first
     bool loginValid(const std::string& email, const std::string& password) const;
     bool ownsProduct(const std::string& email, const std::string& productId) const;
 
@@ -78,6 +82,7 @@ private:
 
     mutable std::mutex mutex_;
     std::vector<DemoAccount> accounts_;
+    std::vector<std::string> mailbox_;
     int nextOrderNumber_ = 800001;
 };
 

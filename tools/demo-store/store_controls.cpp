@@ -52,9 +52,12 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         (name == "fileid" ? fileIdSuffix_ : servedFile_) = value;
         return true;
     }
-    if (name == "postreply" || name == "paypalreply" || name == "couponreply") {
+    if (name == "postreply" || name == "paypalreply" || name == "couponreply" || name == "accountreply") {
         std::lock_guard lock(mutex_);
-        (name == "postreply" ? postProcessReply_ : name == "paypalreply" ? paypalReply_ : couponReply_) = value;
+        (name == "postreply"     ? postProcessReply_
+         : name == "paypalreply" ? paypalReply_
+         : name == "couponreply" ? couponReply_
+                                 : accountReply_) = value;
         return true;
     }
     if (name == "postprocess" && (value == "ok" || value == "fail")) {
@@ -83,6 +86,11 @@ std::string StoreControls::servedFile() const {
 std::string StoreControls::couponReply() const {
     std::lock_guard lock(mutex_);
     return couponReply_;
+}
+
+std::string StoreControls::accountReply() const {
+    std::lock_guard lock(mutex_);
+    return accountReply_;
 }
 
 std::string StoreControls::paypalReply() const {

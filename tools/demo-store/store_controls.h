@@ -9,6 +9,8 @@
 //   fileid=<suffix>                                             appended to every file id the store hands
 //                                                               out, e.g. "-cut4000" (empty: none)
 //   postprocess=ok|fail                                         fail: the post-processing script refuses
+//   postreply, paypalreply, couponreply, accountreply=<text>    that script's answer, whatever is asked
+//                                                               (empty: it answers as usual)
 
 #include <functional>
 #include <mutex>
@@ -42,6 +44,8 @@ public:
     std::string paypalReply() const;
     // The coupon script's scripted answer; empty: it answers as usual.
     std::string couponReply() const;
+    // The account script's scripted answer (every action); empty: it answers as usual.
+    std::string accountReply() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -56,6 +60,7 @@ private:
     std::string postProcessReply_;
     std::string paypalReply_;
     std::string couponReply_;
+    std::string accountReply_;
 };
 
 }  // namespace qk::demo

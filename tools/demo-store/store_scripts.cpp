@@ -88,6 +88,8 @@ bool answerPage(const std::string& path, const std::string& query, StoreContext&
         reply = lostPasswordPage();
     } else if (path == "/vnverify.asp") {
         reply = verificationPage(queryValue(query, "email"), store.accounts);
+    } else if (path == "/mailbox.asp") {
+        reply = mailboxPage(store.accounts);
     } else if (path == "/view.asp" && queryValue(query, "page") == "tos") {
         reply = htmlPage(200, "Terms of Service", "<pre>" + termsText() + "</pre>");
     } else {
@@ -114,7 +116,10 @@ ScriptReply answerSecure(const std::string& method, const std::string& path, con
     if (path == "/vnpurchase1.asp") return purchaseScript(body, store);
     if (path == "/vngetfile.asp") return fileIdScript(body, store);
     if (path == "/vendorscripts/" + std::string(kVendorId) + "/postprocess.asp") return postProcessScript(body, store);
-    if (path == "/vnaccount.asp") return accountScript(body, store.accounts);
+    if (path == "/vnaccount.asp") {
+        if (std::string scripted = store.controls.accountReply(); !scripted.empty()) return textReply(std::move(scripted));
+        return accountScript(body, store.accounts);
+    }
     if (path == "/vnterms.asp") return textReply(termsText());
     if (path == "/vncoupon1.asp") return couponScript(body, store);
     if (path == "/cgi-bin/vnprocess1.asp") return purchaseTransactionScript(body, store);

@@ -1,5 +1,5 @@
 #pragma once
-// Text that holds card data: kept in one buffer that never moves, overwritten with
+// Text that holds card data or a password: kept in one buffer that never moves, overwritten with
 // zeros when it is wiped or destroyed, and never copied.
 
 #include <cstring>

@@ -1,0 +1,130 @@
+#include "account/verification_dialog.h"
+
+#include <exception>
+
+#include "account/session.h"
+#include "platform/deployment.h"
+#include "store/purchases.h"
+#include "store/reply.h"
+#include "store/store_request.h"
+#include "ui/resources/account_dialog.h"
+
+namespace qk {
+
+namespace res = ui::resources;
+
+VerificationDialog::VerificationDialog(AccountContext& context) : context_(context) {}
+
+int VerificationDialog::run()
+{
+    std::unique_ptr<ui::DialogView> view =
+        context_.dialogs.create(res::verificationDialogResource(), *this, context_.owner);
+    if (!view)
+        return 0;
+    attach(*view);
+    const int result = view->runModal();
+    view_ = nullptr;
+    return result == 1 ? 1 : 0;
+}
+
+void VerificationDialog::attach(ui::DialogView& view)
+{
+    view_ = &view;
+    initialise();
+}
+
+void VerificationDialog::onInit()
+{
+    initialise();
+}
+
+void VerificationDialog::initialise()
+{
+    if (view_ == nullptr || initialised_)
+        return;
+    initialised_ = true;
+    view_->centreOver(context_.owner);
+}
+
+void VerificationDialog::onCommand(int controlId, ui::Notify code, int /*index*/)
+{
+    if (view_ == nullptr || code != ui::Notify::Clicked)
+        return;
+    switch (controlId) {
+    case res::kVerificationDone:
+        confirmVerified();
+        break;
+    case res::kVerificationFailed:
+        reportNotVerified();
+        break;
+    case res::kVerificationResend:
+        resendMail();
+        break;
+    case ui::kCancelCommand:
+        view_->endDialog(0);
+        break;
+    default:
+        break;
+    }
+}
+
+void VerificationDialog::confirmVerified()
+{
+    // Only the purchases header tells whether the store has seen the link used.
+    fetchPurchases(context_.deployment, context_.session, context_.purchases, context_.settings);
+    if (context_.session.accountVerified == 1) {
+        tell(kThanksForVerifyingText, kAccountVerifiedCaption);
+        view_->endDialog(1);
+        return;
+    }
+    tell(kStillNotVerifiedText, kAccountNotVerifiedCaption);
+}
+
+void VerificationDialog::reportNotVerified()
+{
+    fetchPurchases(context_.deployment, context_.session, context_.purchases, context_.settings);
+    if (context_.session.accountVerified == 1) {
+        tell(kActuallyVerifiedText, kAccountVerifiedCaption);
+        view_->endDialog(1);
+        return;
+    }
+    tell(kVerificationTroubleText, kAccountNotVerifiedCaption);
+    view_->endDialog(0);
+}
+
+void VerificationDialog::resendMail()
+{
+    std::string reply;
+    bool sent = false;
+    try {
+        if (context_.session.storeReady) {
+            StoreRequest request(context_.deployment);
+            request.body = RequestBody("action=resend&email=").add(context_.session.email).text();
+            request.setUrl(context_.deployment.storeUrl(script::kAccount));
+            request.secure = 1;
+            sent = request.send() == StoreRequest::kSent;
+            reply = std::move(request.reply);
+        }
+    } catch (const std::exception&) {
+        sent = false;
+    }
+    if (!sent)
+        tell(kResendFailedText, "Error");
+    else if (reply == token::kSuccess)
+        tell(kResendSentText, kResendSentCaption);
+    else
+        tell(kResendRefusedText, "Error");
+}
+
+void VerificationDialog::tell(const char* text, const char* caption)
+{
+    context_.messageBox(nullptr, view_, text, caption, ui::mb::kOk | ui::mb::kIconExclamation);
+}
+
+int showVerificationDialog(AccountContext& context)
+{
+    VerificationDialog dialog(context);
+    return dialog.run();
+}
+
+}  // namespace qk
