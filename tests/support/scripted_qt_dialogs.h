@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -76,7 +78,16 @@ inline void type(ui::QtDialog& dialog, int id, const QString& text)
     auto* edit = qobject_cast<QLineEdit*>(dialog.control(id));
     ASSERT_NE(edit, nullptr) << id;
     edit->clear();
-    QTest::keyClicks(edit, text);
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(edit, c.toLatin1());
+        } else {
+            // QTest knows keys for ASCII only; other characters come as the text of a key
+            // event, the way an input method delivers them.
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &press);
+        }
+    }
 }
 
 inline void choose(ui::QtDialog& dialog, int id, int index)
