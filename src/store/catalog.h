@@ -74,7 +74,8 @@ int findProductPrice(const Catalog& catalog, std::string_view productId, int per
                      ProductPrice& out);
 
 // `priceText` (read as a decimal number; text that is not one reads as 0) less `percent`
-// percent, rounded half up to whole cents, with exactly two decimals ("23.96").
+// percent, rounded half up to whole cents, with exactly two decimals ("23.96"). Exact for
+// any text and any percent; a percent above 100 gives a negative price.
 std::string discountedPrice(std::string_view priceText, int percent);
 
 }  // namespace qk
