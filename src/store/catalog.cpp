@@ -1,6 +1,7 @@
 #include "store/catalog.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "store/reply.h"
@@ -227,6 +228,22 @@ std::string discountedPrice(std::string_view priceText, int percent)
     if (up)
         increment(cents);
     return centsText(negative, std::move(cents));
+}
+
+ProductOffer readOffer(std::string_view field)
+{
+    constexpr long kMaxPercent = 100;
+    constexpr long kMinPercent = -100000;
+    const FieldList parts = splitFields(field, '|');
+    ProductOffer offer;
+    offer.percentText = parts[0];
+    const long percent = std::strtol(offer.percentText.c_str(), nullptr, 10);
+    if (percent > kMaxPercent)
+        return {};
+    offer.percent = static_cast<int>(percent < kMinPercent ? kMinPercent : percent);
+    if (parts.size() > 1)
+        offer.target = parts[1];
+    return offer;
 }
 
 int findProductPrice(const Catalog& catalog, std::string_view productId, int percent,

@@ -62,6 +62,18 @@ int parseCatalogReply(std::string_view reply, Catalog& catalog, std::string& hea
 // (or the index is out of range).
 int getProduct(const Catalog& catalog, int index, ProductRecord& out);
 
+// A record's offer field: "percent|bundle id" on a product, "percent|member,member" on a
+// bundle.
+struct ProductOffer {
+    int percent = 0;          // the percent text's leading integer, at least -100000
+    std::string percentText;  // as the store wrote it
+    std::string target;       // the offered bundle, or the bundle's members
+};
+
+// Splits an offer field. A percent above 100 would price the offer below zero, so such
+// an offer reads as absent: the empty offer an empty field gives.
+ProductOffer readOffer(std::string_view field);
+
 struct ProductPrice {
     std::string name;
     std::string price;            // the record's price text unchanged

@@ -158,6 +158,35 @@ TEST(ProductPrice, AnyTextAndAnyPercentGiveTheExactPrice)
     EXPECT_EQ(qk::discountedPrice("0.005", 101), "0.00");
 }
 
+TEST(ProductOffer, APercentAboveOneHundredMakesTheOfferAbsent)
+{
+    qk::ProductOffer offer = qk::readOffer("10|tov-1004");
+    EXPECT_EQ(offer.percent, 10);
+    EXPECT_EQ(offer.percentText, "10");
+    EXPECT_EQ(offer.target, "tov-1004");
+
+    offer = qk::readOffer("100|m1,m2|extra");
+    EXPECT_EQ(offer.percent, 100) << "free is still a price";
+    EXPECT_EQ(offer.target, "m1,m2");
+
+    offer = qk::readOffer("12.5 off|bndl-1");
+    EXPECT_EQ(offer.percent, 12);
+    EXPECT_EQ(offer.percentText, "12.5 off") << "shown as the store wrote it";
+
+    for (const char* field : {"101|tov-1004", "2147483647|tov-1004", "99999999999999999999|m1,m2",
+                              " +150|m1"}) {
+        SCOPED_TRACE(field);
+        offer = qk::readOffer(field);
+        EXPECT_EQ(offer.percent, 0);
+        EXPECT_EQ(offer.percentText, "");
+        EXPECT_EQ(offer.target, "");
+    }
+
+    offer = qk::readOffer("");
+    EXPECT_EQ(offer.percent, 0);
+    EXPECT_EQ(offer.target, "");
+}
+
 TEST(ProductPrice, FindsTheFirstListedRecordWithTheExactIdentifier)
 {
     qk::Catalog catalog;
