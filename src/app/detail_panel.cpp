@@ -1,7 +1,5 @@
 #include "app/detail_panel.h"
 
-#include <cstdlib>
-
 #include "app/agent.h"
 #include "app/cart_access.h"
 #include "app/panel_mode.h"
@@ -79,18 +77,16 @@ void takeBundleOffer(Agent& agent, ui::DialogView& view)
     CurrentProduct& product = agent.currentProduct;
     if (product.bundleInfo.empty() || startsWith(product.productId, "bndl-"))
         return;
-    const FieldList parts = splitFields(product.bundleInfo, '|');
-    const std::string& percentText = parts[0];
-    const std::string bundleId = parts.size() > 1 ? parts[1] : std::string();
-    const int percent = std::atoi(percentText.c_str());
+    const ProductOffer offer = readOffer(product.bundleInfo);
+    const std::string& bundleId = offer.target;
 
     ProductPrice bundle;
-    if (bundleId.empty() || percent <= 5 ||
-        findProductPrice(agent.catalog, bundleId, percent, bundle) < 0)
+    if (bundleId.empty() || offer.percent <= 5 ||
+        findProductPrice(agent.catalog, bundleId, offer.percent, bundle) < 0)
         return;
 
     view.setText(ids::kBundlePricing,
-                 "Add " + bundle.name + " to your cart for " + percentText + "% savings!");
+                 "Add " + bundle.name + " to your cart for " + offer.percentText + "% savings!");
     view.setVisible(ids::kBundlePricing, true);
     product.bundleOffer.productId = bundleId;
     product.bundleOffer.name = bundle.name;

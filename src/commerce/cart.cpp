@@ -1,6 +1,5 @@
 #include "commerce/cart.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "account/session.h"
@@ -15,16 +14,6 @@ namespace {
 
 constexpr std::size_t kMinFieldLength = 4;
 constexpr int kFullAt = 19;  // one slot stays free for single products; bundles may use it
-
-// Integer prefix of a text, as a plain text-to-integer conversion reads it.
-int readInteger(std::string_view text)
-{
-    const std::string copy(text);
-    const long value = std::strtol(copy.c_str(), nullptr, 10);
-    if (value > 100000 || value < -100000)
-        return value > 0 ? 100000 : -100000;
-    return static_cast<int>(value);
-}
 
 CartItem* firstFreeSlot(Cart& cart)
 {
@@ -81,11 +70,12 @@ std::string_view bundleDefinition(const Catalog& catalog, std::string_view bundl
 
 int addBundle(const CartContext& context, std::string_view bundleId, std::string_view cartTag)
 {
-    const FieldList definition = splitFields(bundleDefinition(context.catalog, bundleId), '|');
-    const double factor = (100 - readInteger(definition[0])) / 100.0;
+    // A definition whose percent would price the members below zero reads as none.
+    const ProductOffer definition = readOffer(bundleDefinition(context.catalog, bundleId));
+    const double factor = (100 - definition.percent) / 100.0;
     FieldList members;
-    if (definition.size() > 1)
-        members = splitFields(definition[1], ',');
+    if (!definition.target.empty())
+        members = splitFields(definition.target, ',');
 
     bool lastMemberAdded = false;
     for (const auto& memberId : members) {

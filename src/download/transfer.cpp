@@ -1,6 +1,6 @@
 #include "download/transfer.h"
 
-#include "download/content_range.h"
+#include "download/header_line.h"
 #include "download/local_file.h"
 #include "download/progress_text.h"
 #include "download/reply_verdict.h"
@@ -14,19 +14,13 @@
 #include <charconv>
 #include <filesystem>
 #include <memory>
-#include <optional>
+#include <utility>
 #include <unistd.h>
 
 namespace qk::download {
 namespace {
 
-constexpr std::size_t kMaxHeaderValue = 999;  // longer Content-Range values are not ours
 constexpr long kMaxRedirects = 5;
-
-bool isRedirect(long status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
 
 struct CurlEasyDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -40,26 +34,6 @@ struct CurlUrlDeleter {
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
 using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
 using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(a) == lower(b);
-    });
-}
-
-std::string_view headerValue(std::string_view line, std::string_view name)
-{
-    std::string_view value = line.substr(name.size());
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
-        value.remove_prefix(1);
-    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
-        value.remove_suffix(1);
-    return value;
-}
 
 // The host and path must be there before anything goes on the wire; a URL that
 // cannot be split that way is refused.
@@ -129,10 +103,8 @@ private:
     ProgressTextBuilder builder_;
     const std::uint64_t resumeOffset_;
 
-    ReplyHeaders reply_;
-    bool inHeaders_ = false;
+    HeaderScan scan_;
     bool headersDone_ = false;
-    bool redirected_ = false;  // the reply being read names a Location
 
     std::uint64_t total_ = 0;
     std::string totalText_;
@@ -274,48 +246,15 @@ int Transfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_of
 
 bool Transfer::header(std::string_view line)
 {
-    if (startsWithNoCase(line, "HTTP/")) {
-        // A new reply (after an interim 1xx one): forget what came before.
-        reply_ = ReplyHeaders{};
-        redirected_ = false;
-        const auto blank = line.find(' ');
-        if (blank != std::string_view::npos) {
-            const std::string_view code = line.substr(blank + 1, 3);
-            std::from_chars(code.data(), code.data() + code.size(), reply_.status);
-        }
-        inHeaders_ = true;
-        return true;
-    }
-    if (!inHeaders_)
-        return true;  // trailers of a chunked body
-    if (line == "\r\n" || line == "\n") {
-        inHeaders_ = false;
-        if (reply_.status >= 100 && reply_.status < 200)
-            return true;
-        if (redirected_ && isRedirect(reply_.status))
-            return true;  // libcurl follows it; the next reply is the one that counts
-        return headersComplete();
-    }
-    if (startsWithNoCase(line, "Location:")) {
-        redirected_ = !headerValue(line, "Location:").empty();
-    } else if (startsWithNoCase(line, "Content-Length:")) {
-        reply_.contentLength = parseUnsigned(headerValue(line, "Content-Length:")).value_or(0);
-    } else if (startsWithNoCase(line, "Content-Range:")) {
-        // The value is read into a buffer of 1000 bytes; a longer one does not fit.
-        const std::string_view value = headerValue(line, "Content-Range:");
-        if (value.size() <= kMaxHeaderValue)
-            reply_.contentRange = std::string(value);
-        else
-            reply_.contentRange.reset();
-    }
-    return true;
+    scan_ = readHeaderLine(std::move(scan_), line);
+    return !scan_.complete || headersComplete();
 }
 
 // Once the reply's headers are all in, and before any body byte.
 bool Transfer::headersComplete()
 {
     headersDone_ = true;
-    const ReplyVerdict verdict = judgeReply(reply_, job_.expectedSize, resumeOffset_);
+    const ReplyVerdict verdict = judgeReply(scan_.reply, job_.expectedSize, resumeOffset_);
     if (verdict.kind == ReplyVerdict::Kind::Refused) {
         stop_ = Stop::HeaderRefused;
         refusal_.assign(verdict.error);

@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace qk {
@@ -84,12 +83,31 @@ std::optional<std::string> SettingsStore::readValue(std::string_view keyPath,
     const fs::path folder = keyFolder(keyPath);
     if (folder.empty() || !isSafeComponent(name))
         return std::nullopt;
-    std::ifstream in(folder / std::string(name), std::ios::binary);
-    if (!in)
+    // Plain system calls: the stream library throws when a read fails (a folder where
+    // the value should be), and opening a FIFO would block. Neither may stop the agent.
+    const fs::path file = folder / std::string(name);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
+    struct stat st {};
+    std::optional<std::string> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bytes.emplace();
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                bytes.reset();
+                break;
+            }
+            if (n == 0)
+                break;
+            bytes->append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
     return bytes;
 }
 

@@ -87,6 +87,11 @@ std::string utf8ToCp1252(std::string_view utf8)
             valid = (next & 0xC0) == 0x80;
             cp = (cp << 6) | (next & 0x3F);
         }
+        // Only the shortest form of a code point is UTF-8: an overlong form would smuggle
+        // a NUL or a "/" past checks on the decoded text. Surrogates and code points above
+        // U+10FFFF are no characters either.
+        valid = valid && !(extra == 1 && cp < 0x80) && !(extra == 2 && cp < 0x800) &&
+                !(extra == 3 && cp < 0x10000) && !(cp >= 0xD800 && cp <= 0xDFFF) && cp <= 0x10FFFF;
         if (!valid) {
             out += '?';
             ++i;

@@ -1,10 +1,8 @@
 #include "store/catalog.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
-#include <new>
+#include <string>
 
 #include "store/reply.h"
 #include "store/store_request.h"
@@ -15,23 +13,23 @@ namespace {
 constexpr char kRowSeparator = '\x02';
 constexpr char kFieldSeparator = '\x01';
 
-// A decimal text as an exact fraction mantissa / 10^scale, read the way the C library's
-// number reader does: leading blanks, a sign, digits, a point, digits; the rest ignored.
+// A decimal text as its digits, read the way the C library's number reader does:
+// leading blanks, a sign, digits, a point, digits; the rest ignored. Kept as text, so
+// a price of any length and any number of decimals is computed exactly.
 struct Decimal {
-    std::int64_t mantissa = 0;
-    std::int64_t scale = 1;  // 10^fraction digits
+    bool negative = false;
+    std::string digits;              // integer then fraction digits, no leading zeros
+    std::size_t fractionDigits = 0;  // how many of the digits follow the point
 };
 
 Decimal readDecimal(std::string_view text)
 {
-    constexpr std::int64_t kMaxMantissa = 100'000'000'000'000;  // 15 digits are plenty for a price
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
     Decimal d;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        d.negative = text[i++] == '-';
     bool fraction = false;
     for (; i < text.size(); ++i) {
         const char c = text[i];
@@ -41,38 +39,55 @@ Decimal readDecimal(std::string_view text)
         }
         if (c < '0' || c > '9')
             break;
-        if (d.mantissa >= kMaxMantissa / 10)
-            continue;  // digits beyond what a price can hold are dropped
-        d.mantissa = d.mantissa * 10 + (c - '0');
         if (fraction)
-            d.scale *= 10;
+            ++d.fractionDigits;
+        d.digits.push_back(c);
     }
-    if (negative)
-        d.mantissa = -d.mantissa;
+    const std::size_t firstNonZero = d.digits.find_first_not_of('0');
+    d.digits.erase(0, firstNonZero == std::string::npos ? d.digits.size() : firstNonZero);
     return d;
 }
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b)  // b > 0
+// Decimal digits (most significant first) times a factor.
+std::string timesFactor(const std::string& digits, std::uint64_t factor)
 {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && (a < 0))
-        --q;
-    return q;
+    std::string product;
+    product.reserve(digits.size() + 20);
+    std::uint64_t carry = 0;  // < factor, so digit * factor + carry stays far below 2^64
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        const std::uint64_t v = static_cast<std::uint64_t>(*it - '0') * factor + carry;
+        product.push_back(static_cast<char>('0' + v % 10));
+        carry = v / 10;
+    }
+    for (; carry > 0; carry /= 10)
+        product.push_back(static_cast<char>('0' + carry % 10));
+    return {product.rbegin(), product.rend()};
 }
 
-std::string centsText(std::int64_t cents)
+// Adds one to a text of decimal digits.
+void increment(std::string& digits)
 {
-    std::string out;
-    if (cents < 0) {
-        out.push_back('-');
-        cents = -cents;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (*it != '9') {
+            ++*it;
+            return;
+        }
+        *it = '0';
     }
-    const std::int64_t part = cents % 100;
-    out += std::to_string(cents / 100);
-    out.push_back('.');
-    out.push_back(static_cast<char>('0' + part / 10));
-    out.push_back(static_cast<char>('0' + part % 10));
-    return out;
+    digits.insert(digits.begin(), '1');
+}
+
+// Whole cents as "123.45" (at least one digit before the point).
+std::string centsText(bool negative, std::string cents)
+{
+    const std::size_t firstNonZero = cents.find_first_not_of('0');
+    if (firstNonZero == std::string::npos)
+        return "0.00";
+    cents.erase(0, firstNonZero);
+    if (cents.size() < 3)
+        cents.insert(0, 3 - cents.size(), '0');
+    cents.insert(cents.size() - 2, 1, '.');
+    return negative ? "-" + cents : cents;
 }
 
 }  // namespace
@@ -187,20 +202,48 @@ int getProduct(const Catalog& catalog, int index, ProductRecord& out)
 
 std::string discountedPrice(std::string_view priceText, int percent)
 {
+    // Cents = price * (100 - percent), rounded half up: exact digit arithmetic, so 29.95
+    // at 20 percent off is 23.96, 1.005 rounds up, and no price or percent can overflow.
     const Decimal price = readDecimal(priceText);
     const std::int64_t remaining = 100 - static_cast<std::int64_t>(percent);
-    // Cents = mantissa * remaining / scale, rounded half up: floor((2 * m * r + scale) / (2 * scale)).
-    // Exact in integers, so 29.95 at 20 percent off is 23.96 and 1.005 rounds up.
-    const std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 4;
-    const std::int64_t absM = price.mantissa < 0 ? -price.mantissa : price.mantissa;
-    const std::int64_t absR = remaining < 0 ? -remaining : remaining;
-    if (absR == 0 || absM <= limit / absR) {
-        const std::int64_t numerator = 2 * price.mantissa * remaining + price.scale;
-        return centsText(floorDiv(numerator, 2 * price.scale));
+    if (price.digits.empty() || remaining == 0)
+        return "0.00";
+    const bool negative = price.negative != (remaining < 0);
+    const std::string product =
+        timesFactor(price.digits, static_cast<std::uint64_t>(remaining < 0 ? -remaining : remaining));
+
+    // The product has price.fractionDigits decimals below the cent.
+    const std::size_t below = price.fractionDigits;
+    std::string cents = product.size() > below ? product.substr(0, product.size() - below) : std::string();
+    std::string rest = product.size() > below ? product.substr(product.size() - below)
+                                              : std::string(below - product.size(), '0') + product;
+    // Half up: towards the larger number, so a negative half cent rounds towards zero.
+    bool up = false;
+    if (!rest.empty()) {
+        if (!negative)
+            up = rest[0] >= '5';
+        else
+            up = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
     }
-    const long double value = static_cast<long double>(price.mantissa) / price.scale;
-    const long double cents = std::floor(value * remaining + 0.5L);
-    return centsText(static_cast<std::int64_t>(cents));
+    if (up)
+        increment(cents);
+    return centsText(negative, std::move(cents));
+}
+
+ProductOffer readOffer(std::string_view field)
+{
+    constexpr long kMaxPercent = 100;
+    constexpr long kMinPercent = -100000;
+    const FieldList parts = splitFields(field, '|');
+    ProductOffer offer;
+    offer.percentText = parts[0];
+    const long percent = std::strtol(offer.percentText.c_str(), nullptr, 10);
+    if (percent > kMaxPercent)
+        return {};
+    offer.percent = static_cast<int>(percent < kMinPercent ? kMinPercent : percent);
+    if (parts.size() > 1)
+        offer.target = parts[1];
+    return offer;
 }
 
 int findProductPrice(const Catalog& catalog, std::string_view productId, int percent,

@@ -62,6 +62,18 @@ int parseCatalogReply(std::string_view reply, Catalog& catalog, std::string& hea
 // (or the index is out of range).
 int getProduct(const Catalog& catalog, int index, ProductRecord& out);
 
+// A record's offer field: "percent|bundle id" on a product, "percent|member,member" on a
+// bundle.
+struct ProductOffer {
+    int percent = 0;          // the percent text's leading integer, at least -100000
+    std::string percentText;  // as the store wrote it
+    std::string target;       // the offered bundle, or the bundle's members
+};
+
+// Splits an offer field. A percent above 100 would price the offer below zero, so such
+// an offer reads as absent: the empty offer an empty field gives.
+ProductOffer readOffer(std::string_view field);
+
 struct ProductPrice {
     std::string name;
     std::string price;            // the record's price text unchanged
@@ -74,7 +86,8 @@ int findProductPrice(const Catalog& catalog, std::string_view productId, int per
                      ProductPrice& out);
 
 // `priceText` (read as a decimal number; text that is not one reads as 0) less `percent`
-// percent, rounded half up to whole cents, with exactly two decimals ("23.96").
+// percent, rounded half up to whole cents, with exactly two decimals ("23.96"). Exact for
+// any text and any percent; a percent above 100 gives a negative price.
 std::string discountedPrice(std::string_view priceText, int percent);
 
 }  // namespace qk

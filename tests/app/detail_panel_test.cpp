@@ -170,6 +170,34 @@ TEST_F(DetailPanel, TickedBundleOfferAddsTheOfferedProductAtItsDiscount)
     EXPECT_EQ(text(ids::kCheckout), "Checkout (0) Items");
 }
 
+TEST_F(DetailPanel, OfferAboveOneHundredPercentIsNeitherShownNorAdded)
+{
+    setCatalog({
+        makeProduct("tov-1001", "Skylane", "29.95", "Aircraft", "", "2147483647|tov-1004", "01"),
+        makeProduct("tov-1005", "Twin Otter", "39.95", "Aircraft", "", "101|tov-1004", "01"),
+        makeProduct("tov-1004", "Navigation Charts", "14.95", "Utilities", "", "", "03"),
+    });
+    fill();
+    show("Skylane");
+    EXPECT_FALSE(view_->isVisible(ids::kBundlePricing));
+    EXPECT_TRUE(agent_->currentProduct.bundleOffer.productId.empty());
+
+    show("Twin Otter");
+    EXPECT_FALSE(view_->isVisible(ids::kBundlePricing));
+    const auto& offer = agent_->currentProduct.bundleOffer;
+    EXPECT_TRUE(offer.productId.empty());
+    EXPECT_EQ(offer.discountedPrice, "");
+
+    // Even with the box ticked, only the product itself goes into the cart.
+    view_->setChecked(ids::kBundlePricing, true);
+    app::onAddToCartClicked(*agent_, *view_);
+    const auto& items = agent_->cart.items;
+    EXPECT_EQ(items[0].productId, "tov-1005");
+    EXPECT_EQ(items[0].price, "39.95");
+    EXPECT_EQ(items[0].linkedId, "");
+    EXPECT_EQ(text(ids::kCheckout), "Checkout (1) Items");
+}
+
 TEST_F(DetailPanel, LoggedOutVisitorCannotBuy)
 {
     agent_->session.hasLogin = false;

@@ -161,6 +161,24 @@ TEST_F(BundleCart, UnknownBundleOrMemberAddsNothing)
     EXPECT_EQ(w.count(), 1);  // m1 went in; the unknown member took nothing
 }
 
+TEST_F(BundleCart, DefinitionAboveOneHundredPercentAddsNothingAndNeverANegativePrice)
+{
+    w.addRecord("bndl-max", "Max Bundle", "1.00", "2147483647|m1,m2");
+    w.addRecord("bndl-101", "Over Bundle", "1.00", "101|m3");
+    EXPECT_EQ(w.add("bndl-max", "Max Bundle", "1.00"), result::kLastMemberNotAdded);
+    EXPECT_EQ(w.add("bndl-101", "Over Bundle", "1.00"), result::kLastMemberNotAdded);
+    EXPECT_EQ(w.count(), 0);
+    EXPECT_FALSE(w.cart.cartReady);
+
+    // One hundred percent is the most a definition may take off.
+    w.addRecord("bndl-free", "Free Bundle", "1.00", "100|m3");
+    ASSERT_EQ(w.add("bndl-free", "Free Bundle", "1.00"), result::kAdded);
+    EXPECT_EQ(w.cart.items[0].price.str(), "0.00");
+    buildProductList(w.cart);
+    EXPECT_EQ(w.cart.productListParam,
+              "&productlist=m3|Member+Three|0.00|bndl-free|0.00|tovrin|Tovrin+Simulations|01*");
+}
+
 TEST_F(BundleCart, MembersMayFillTheTwentiethSlotAndKeepWhatFitsWhenSlotsRunOut)
 {
     for (int i = 0; i < 18; ++i)

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
 
 #include "platform/settings_store.h"
 
@@ -68,6 +72,35 @@ TEST_F(SettingsStoreTest, MissingValuesDeletesAndNumbers)
     EXPECT_EQ(store.readNumber(kKey, "ABC7"), 6u);
     ASSERT_TRUE(store.writeValue(kKey, "ABC7", "6x"));
     EXPECT_FALSE(store.readNumber(kKey, "ABC7").has_value());
+}
+
+TEST_F(SettingsStoreTest, ValuesThatAreNotPlainFilesReadAsAbsent)
+{
+    qk::SettingsStore store(root);
+    ASSERT_TRUE(store.createKey(kKey));
+    const fs::path key = store.keyFolder(kKey);
+
+    // A value replaced by a folder, empty or not: reading it used to throw.
+    ASSERT_TRUE(fs::create_directory(key / "FolderPath"));
+    ASSERT_TRUE(fs::create_directory(key / "ABC7"));
+    std::ofstream(key / "ABC7" / "6") << "6";
+    for (const char* name : {"FolderPath", "ABC7"}) {
+        SCOPED_TRACE(name);
+        std::optional<std::string> text = "stale";
+        std::optional<std::uint32_t> number = 7;
+        EXPECT_NO_THROW(text = store.readValue(kKey, name));
+        EXPECT_NO_THROW(number = store.readNumber(kKey, name));
+        EXPECT_FALSE(text.has_value());
+        EXPECT_FALSE(number.has_value());
+    }
+
+    // A FIFO would block an ordinary open until a writer comes.
+    ASSERT_EQ(::mkfifo((key / "email").c_str(), 0600), 0);
+    EXPECT_FALSE(store.readValue(kKey, "email").has_value());
+
+    // Plain files beside them still read.
+    ASSERT_TRUE(store.writeNumber(kKey, "count", 42));
+    EXPECT_EQ(store.readNumber(kKey, "count"), 42u);
 }
 
 TEST_F(SettingsStoreTest, NamesCannotEscapeTheirKey)

@@ -21,3 +21,38 @@ TEST(TextEncoding, HighControlsAndLatinLetters)
     EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?") << "no byte for a CJK character";
     EXPECT_EQ(utf8ToCp1252("a\xC3"), "a?") << "truncated sequence";
 }
+
+TEST(TextEncoding, OverlongSurrogateAndOutOfRangeFormsAreRefusedByteByByte)
+{
+    struct Case {
+        const char* utf8;
+        const char* cp1252;
+    } cases[] = {
+        {"\xC0\x80", "??"},                 // NUL
+        {"\xC0\xAF", "??"},                 // "/"
+        {"\xC1\xBF", "??"},                 // DEL
+        {"a\xC0\xAF" "b", "a??b"},
+        {"\xE0\x80\xAF", "???"},            // "/" in three bytes
+        {"\xE0\x9F\xBF", "???"},            // U+07FF in three bytes
+        {"\xE0\x81\x81", "???"},            // "A"
+        {"\xF0\x80\x80\xAF", "????"},       // "/" in four bytes
+        {"\xF0\x8F\xBF\xBF", "????"},       // U+FFFF in four bytes
+        {"\xED\xA0\x80", "???"},            // U+D800
+        {"\xED\xBF\xBF", "???"},            // U+DFFF
+        {"\xF4\x90\x80\x80", "????"},       // U+110000
+        {"\xF7\xBF\xBF\xBF", "????"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        EXPECT_EQ(utf8ToCp1252(c.utf8), c.cp1252);
+    }
+
+    // The shortest forms at each edge are still one character.
+    EXPECT_EQ(utf8ToCp1252("\xC2\x81"), "\x81");
+    EXPECT_EQ(utf8ToCp1252("\xC3\xBF"), "\xFF");
+    EXPECT_EQ(utf8ToCp1252("\xE0\xA0\x80"), "?") << "U+0800";
+    EXPECT_EQ(utf8ToCp1252("\xED\x9F\xBF"), "?") << "U+D7FF";
+    EXPECT_EQ(utf8ToCp1252("\xEE\x80\x80"), "?") << "U+E000";
+    EXPECT_EQ(utf8ToCp1252("\xF0\x90\x80\x80"), "?") << "U+10000";
+    EXPECT_EQ(utf8ToCp1252("\xF4\x8F\xBF\xBF"), "?") << "U+10FFFF";
+}

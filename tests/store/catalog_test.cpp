@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,60 @@ TEST(ProductPrice, RoundsHalfUpToWholeCentsWithoutBinaryDrift)
     EXPECT_EQ(qk::discountedPrice("beta", 20), "0.00") << "not a number reads as 0";
     EXPECT_EQ(qk::discountedPrice(" 12.5x", 10), "11.25");
     EXPECT_EQ(qk::discountedPrice("49.99", 100), "0.00");
+}
+
+TEST(ProductPrice, AnyTextAndAnyPercentGiveTheExactPrice)
+{
+    // More decimals than a 64-bit scale holds: once divided by zero.
+    EXPECT_EQ(qk::discountedPrice("0.0000000000000000001", 20), "0.00");
+    EXPECT_EQ(qk::discountedPrice("0." + std::string(63, '0') + "1", 20), "0.00");
+    EXPECT_EQ(qk::discountedPrice("29.95" + std::string(40, '0'), 20), "23.96");
+    EXPECT_EQ(qk::discountedPrice("0.00999999999999999999999", 50), "0.00");
+    EXPECT_EQ(qk::discountedPrice("0.01000000000000000000001", 50), "0.01");
+
+    // Products beyond 64 bits: once a float conversion out of range.
+    EXPECT_EQ(qk::discountedPrice("9999999999", std::numeric_limits<int>::max()),
+              "-214748354678525164.53");
+    EXPECT_EQ(qk::discountedPrice("9999999999", std::numeric_limits<int>::min()),
+              "214748374778525162.52");
+
+    // Every digit counts, not just the first fourteen.
+    EXPECT_EQ(qk::discountedPrice("123456789012345678", 0), "123456789012345678.00");
+    EXPECT_EQ(qk::discountedPrice("1234567890123456789.995", 0), "1234567890123456790.00");
+
+    // Half a cent rounds towards the larger number, also below zero.
+    EXPECT_EQ(qk::discountedPrice("-0.005", 0), "0.00");
+    EXPECT_EQ(qk::discountedPrice("-0.00500000000000000000001", 0), "-0.01");
+    EXPECT_EQ(qk::discountedPrice("0.005", 101), "0.00");
+}
+
+TEST(ProductOffer, APercentAboveOneHundredMakesTheOfferAbsent)
+{
+    qk::ProductOffer offer = qk::readOffer("10|tov-1004");
+    EXPECT_EQ(offer.percent, 10);
+    EXPECT_EQ(offer.percentText, "10");
+    EXPECT_EQ(offer.target, "tov-1004");
+
+    offer = qk::readOffer("100|m1,m2|extra");
+    EXPECT_EQ(offer.percent, 100) << "free is still a price";
+    EXPECT_EQ(offer.target, "m1,m2");
+
+    offer = qk::readOffer("12.5 off|bndl-1");
+    EXPECT_EQ(offer.percent, 12);
+    EXPECT_EQ(offer.percentText, "12.5 off") << "shown as the store wrote it";
+
+    for (const char* field : {"101|tov-1004", "2147483647|tov-1004", "99999999999999999999|m1,m2",
+                              " +150|m1"}) {
+        SCOPED_TRACE(field);
+        offer = qk::readOffer(field);
+        EXPECT_EQ(offer.percent, 0);
+        EXPECT_EQ(offer.percentText, "");
+        EXPECT_EQ(offer.target, "");
+    }
+
+    offer = qk::readOffer("");
+    EXPECT_EQ(offer.percent, 0);
+    EXPECT_EQ(offer.target, "");
 }
 
 TEST(ProductPrice, FindsTheFirstListedRecordWithTheExactIdentifier)
