@@ -66,7 +66,7 @@ DialogResource buildVerificationDialog()
     DialogResource r;
     r.id = kVerificationDialogId;
     r.width = 300;
-    r.height = 150;
+    r.height = 106;
     r.fontFamily = "Arial";
     r.fontPoints = 10;
     r.caption = "Account Verification";
@@ -76,12 +76,12 @@ DialogResource buildVerificationDialog()
                 "We sent you an email with a verification link: please open it to verify your "
                 "account. If the email does not arrive, please allow mail from Varnel's no-reply "
                 "sender through your spam filter.",
-                7, 7, 286, 56),
+                7, 7, 286, 36),
         control(kVerificationResendPrompt, K::StaticLeft,
-                "Select this button if you never received the verification email:", 7, 70, 286, 9),
-        control(kVerificationResend, K::PushButton, "Resend Verification Email", 7, 82, 110, 14),
-        control(kVerificationDone, K::DefaultPushButton, "Yes, I Verified my Account", 7, 129, 138, 14),
-        control(kVerificationFailed, K::PushButton, "I Could Not Verify my Account", 155, 129, 138, 14),
+                "Select this button if you never received the verification email:", 7, 48, 286, 9),
+        control(kVerificationResend, K::PushButton, "Resend Verification Email", 7, 59, 110, 14),
+        control(kVerificationDone, K::DefaultPushButton, "Yes, I Verified my Account", 7, 85, 138, 14),
+        control(kVerificationFailed, K::PushButton, "I Could Not Verify my Account", 155, 85, 138, 14),
     };
     return r;
 }
