@@ -1,8 +1,10 @@
 # Sourced by the benchmark scripts: runs the demo store for the script's lifetime.
 #
-#   start_demo_store STORE_EXE WORK_DIR   starts it with its state in WORK_DIR/state, waits
-#                                         for its ready line and sets $ready to that line;
-#                                         the store and WORK_DIR go when the script exits
+#   start_demo_store STORE_EXE WORK_DIR [OPTION...]
+#                                         starts it with its state in WORK_DIR/state (and the
+#                                         options given), waits for its ready line and sets
+#                                         $ready to that line; the store and WORK_DIR go when
+#                                         the script exits or stop_demo_store is called
 #   port_of NAME                          a field of the ready line (https, http, file1, file2, ca)
 
 store_pid=""
@@ -15,9 +17,10 @@ stop_demo_store() {
 start_demo_store() {
   local store=$1
   bench_work=$2
+  shift 2
   trap stop_demo_store EXIT
   mkdir -p "$bench_work/state"
-  "$store" --state "$bench_work/state" >"$bench_work/store.out" 2>"$bench_work/store.err" &
+  "$store" --state "$bench_work/state" "$@" >"$bench_work/store.out" 2>"$bench_work/store.err" &
   store_pid=$!
   for _ in $(seq 100); do
     grep -q '^DEMO-STORE-READY' "$bench_work/store.out" && break

@@ -62,7 +62,7 @@ const DemoOrder* ownedOrder(const DemoAccount& account, const std::string& produ
 
 }  // namespace
 
-AccountBook::AccountBook() {
+AccountBook::AccountBook(std::size_t generatedOrders) {
     DemoAccount owner{"pilot@tovrin.example", "skylane182",
                       {"Alex", "Pilot", "12 Runway Road", "Springfield", "IL", "62701", "United States", "alexpilot"},
                       true, {}};
@@ -74,6 +74,12 @@ AccountBook::AccountBook() {
     DemoAccount unverified{"unverified@tovrin.example", "checkmail1",
                            {"Uma", "Unverified", "9 Tower Street", "Hamburg", "HH", "20095", "Germany", "uma"}, false, {}};
     unverified.orders.push_back(catalogOrder("tov-1003", "700201"));
+    if (generatedOrders > 0) {
+        owner.orders.clear();
+        const std::vector<DemoProduct>& catalog = demoCatalog();
+        for (std::size_t i = 0; i < generatedOrders && i < catalog.size(); ++i)
+            owner.orders.push_back(catalogOrder(catalog[i].productId, std::to_string(900001 + i)));
+    }
     accounts_ = {owner, fresh, unverified};
 }
 

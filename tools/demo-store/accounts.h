@@ -35,7 +35,9 @@ inline constexpr const char* kTaxRate = "0.0825";
 
 class AccountBook {
 public:
-    AccountBook();
+    // `generatedOrders` > 0: the first account owns that many products of the catalog, in
+    // catalog order, instead of its demo orders (for a generated catalog).
+    explicit AccountBook(std::size_t generatedOrders = 0);
 
     // action=getpurchases: "Error:1" for an unknown email (compared without regard to
     // case), a wrong password or another vendor; "Error: 2*..." for an account without

@@ -1,6 +1,8 @@
 #include "catalog_data.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <unordered_map>
 
 namespace qk::demo {
 namespace {
@@ -110,10 +112,28 @@ std::vector<DemoProduct> buildCatalog() {
     return rows;
 }
 
+std::size_t generatedProducts = 0;
+
+std::vector<DemoProduct> buildGeneratedCatalog(std::size_t count) {
+    std::vector<DemoProduct> rows;
+    rows.reserve(count);
+    char id[32];
+    for (std::size_t i = 1; i <= count; ++i) {
+        std::snprintf(id, sizeof id, "gen-%06zu", i);
+        const std::string number = std::to_string(i);
+        rows.push_back(product(id, "Generated Product " + number, "19.95", "", "Category " + std::to_string(i % 12),
+                               "No", "01", "", "Generated product " + number + " of a large catalog.", ""));
+    }
+    return rows;
+}
+
 }  // namespace
 
+void useGeneratedCatalog(std::size_t count) { generatedProducts = count; }
+
 const std::vector<DemoProduct>& demoCatalog() {
-    static const std::vector<DemoProduct> rows = buildCatalog();
+    static const std::vector<DemoProduct> rows =
+        generatedProducts > 0 ? buildGeneratedCatalog(generatedProducts) : buildCatalog();
     return rows;
 }
 
@@ -157,9 +177,15 @@ const std::vector<ProductFiles>& productFiles() {
 }  // namespace
 
 const DemoProduct* findListedProduct(std::string_view productId) {
-    for (const DemoProduct& product : demoCatalog())
-        if (product.productId == productId && product.hidden == "No") return &product;
-    return nullptr;
+    // Indexed once: a generated catalog has tens of thousands of rows.
+    static const std::unordered_map<std::string_view, const DemoProduct*> listed = [] {
+        std::unordered_map<std::string_view, const DemoProduct*> index;
+        for (const DemoProduct& product : demoCatalog())
+            if (product.hidden == "No") index.emplace(product.productId, &product);
+        return index;
+    }();
+    const auto found = listed.find(productId);
+    return found == listed.end() ? nullptr : found->second;
 }
 
 Shipment shipmentOf(std::string_view productId) {

@@ -34,6 +34,10 @@ struct Shipment {
     bool postprocess = false;
 };
 
+// Replaces the demo catalog by `count` generated products ("gen-000001" on), for trying
+// the agent on a large store. Only before anything reads the catalog.
+void useGeneratedCatalog(std::size_t count);
+
 // Rows in catalog order, hidden ones included.
 const std::vector<DemoProduct>& demoCatalog();
 

@@ -30,7 +30,17 @@ namespace {
 struct Options {
     std::filesystem::path stateDir;
     int httpsPort = 0, httpPort = 0, file1Port = 0, file2Port = 0;
+    std::size_t catalogSize = 0;  // 0: the demo catalog
+    std::size_t ownedProducts = 0;
 };
+
+bool parseCount(const char* text, std::size_t& count) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (end == text || *end != '\0' || text[0] == '-' || value > 10'000'000) return false;
+    count = static_cast<std::size_t>(value);
+    return true;
+}
 
 bool parsePort(const char* text, int& port) {
     char* end = nullptr;
@@ -50,6 +60,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--http-port" && parsePort(value, options.httpPort)) continue;
         else if (arg == "--file1-port" && parsePort(value, options.file1Port)) continue;
         else if (arg == "--file2-port" && parsePort(value, options.file2Port)) continue;
+        else if (arg == "--catalog-size" && parseCount(value, options.catalogSize)) continue;
+        else if (arg == "--owned" && parseCount(value, options.ownedProducts)) continue;
         else return false;
     }
     return !options.stateDir.empty();
@@ -65,7 +77,8 @@ int fail(const std::string& message) {
 int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        std::cerr << "usage: demo-store --state DIR [--https-port N] [--http-port N] [--file1-port N] [--file2-port N]\n";
+        std::cerr << "usage: demo-store --state DIR [--https-port N] [--http-port N] [--file1-port N] [--file2-port N]\n"
+                     "                  [--catalog-size N [--owned M]]\n";
         return 2;
     }
     // Block the stop signals before any thread starts, so only sigwait below sees them.
@@ -100,7 +113,8 @@ int main(int argc, char** argv) {
     qk::demo::PlainHttpServer file1("file1", log, fileHandler);
     qk::demo::PlainHttpServer file2("file2", log, fileHandler);
     qk::demo::StoreControls controls([&](bool up) { return file1.setAccepting(up); });
-    qk::demo::AccountBook accounts;
+    if (options.catalogSize > 0) qk::demo::useGeneratedCatalog(options.catalogSize);
+    qk::demo::AccountBook accounts(options.catalogSize > 0 ? options.ownedProducts : 0);
     qk::demo::PaypalSessions paypal;
     qk::demo::StoreContext store{controls, accounts, paypal};
     qk::demo::PlainHttpServer http("http", log, [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
