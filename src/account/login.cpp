@@ -73,7 +73,7 @@ void logout(Session& session, Purchases& purchases, SettingsStore& settings,
     session.password.clear();
     deleteCredentials(settings);
     emailBuffer.clear();
-    purchases.purchaseRows.clear();
+    purchases.clear();
     session.hasLogin = false;
     session.accountVerified = 0;
     session.customerName.clear();

@@ -1,6 +1,8 @@
 #include "store/purchases.h"
 
+#include <algorithm>
 #include <exception>
+#include <limits>
 
 #include "store/credentials.h"
 #include "store/reply.h"
@@ -17,32 +19,110 @@ constexpr std::string_view kVoucher = "VOUCHER";
 // cut short leaves the missing values empty rather than reading past its fields.
 void takeHeader(std::string_view headerText, Session& session)
 {
-    const FieldList header = splitFields(headerText, kFieldSeparator);
-    const auto fieldOrEmpty = [&header](std::size_t i) {
-        return i < header.size() ? header[i] : std::string();
-    };
-    session.customerName = fieldOrEmpty(1);
-    session.taxRate = fieldOrEmpty(3);
-    if (fieldOrEmpty(4) == "1")
+    std::string_view fields[5];
+    FieldReader reader(headerText, kFieldSeparator);
+    for (std::string_view& field : fields)
+        if (!reader.next(field))
+            break;
+    session.customerName = std::string(fields[1]);
+    session.taxRate = std::string(fields[3]);
+    if (fields[4] == "1")
         session.accountVerified = 1;
 }
 
+// Fields an order record needs before it can own its product: product id, name, files
+// and version.
+constexpr std::size_t kUsableOrderFields = 4;
+
 }  // namespace
+
+void Purchases::assign(std::string reply, bool ordersMarked)
+{
+    clear();
+    text_ = std::move(reply);
+    // Records are located by 32-bit offsets; store replies are capped far below that.
+    if (text_.size() > std::numeric_limits<std::uint32_t>::max())
+        text_.resize(std::numeric_limits<std::uint32_t>::max());
+    FieldReader reader(text_, kRecordSeparator);
+    std::string_view record;
+    std::uint32_t row = 0;
+    while (reader.next(record)) {
+        std::size_t offset = static_cast<std::size_t>(record.data() - text_.data());
+        std::size_t length = record.size();
+        if (row > 0 && ordersMarked && length > 0) {
+            ++offset;  // each order record comes with one leading marker
+            --length;
+        }
+        keep(row, offset, length);
+        ++row;
+    }
+    rowCount_ = row;
+}
+
+void Purchases::addOrder(std::string_view record)
+{
+    const std::size_t offset = text_.size();
+    text_.append(record);
+    keep(static_cast<std::uint32_t>(rowCount_), offset, record.size());
+    ++rowCount_;
+}
+
+void Purchases::clear()
+{
+    text_.clear();
+    records_.clear();
+    owning_.clear();
+    rowCount_ = 0;
+}
+
+void Purchases::keep(std::uint32_t row, std::size_t offset, std::size_t length)
+{
+    if (length == 0)
+        return;  // an empty record owns nothing and reads as ""
+    records_.push_back({row, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)});
+    if (row == 0)
+        return;
+    std::string_view fields[kUsableOrderFields];
+    std::size_t count = 0;
+    FieldReader reader(text(records_.back()), kFieldSeparator);
+    while (count < kUsableOrderFields && reader.next(fields[count]))
+        ++count;
+    if (count < kUsableOrderFields || fields[2] == kVoucher)
+        return;
+    // The first order of a product is the one that counts.
+    owning_.emplace(toLower(fields[0]), static_cast<std::uint32_t>(records_.size() - 1));
+}
+
+std::string_view Purchases::text(const Record& record) const
+{
+    return std::string_view(text_).substr(record.offset, record.length);
+}
+
+std::string_view Purchases::row(std::size_t index) const
+{
+    const auto found = std::lower_bound(records_.begin(), records_.end(), index,
+                                        [](const Record& r, std::size_t i) { return r.row < i; });
+    return found != records_.end() && found->row == index ? text(*found) : std::string_view();
+}
+
+std::optional<std::string_view> Purchases::owningOrder(std::string_view productId) const
+{
+    const auto found = owning_.find(toLower(productId));
+    if (found == owning_.end())
+        return std::nullopt;
+    return text(records_[found->second]);
+}
 
 int applyPurchasesReply(std::string_view reply, Session& session, Purchases& purchases,
                         SettingsStore& settings)
 {
-    purchases.purchaseRows = splitFields(reply, kRecordSeparator);
-    std::vector<std::string>& rows = purchases.purchaseRows;
+    const bool success = startsWith(reply, token::kSuccess);
+    purchases.assign(std::string(reply), success);
 
-    if (startsWith(rows.front(), token::kSuccess)) {
+    if (success) {
         purchases.purchasesLoaded = true;
-        takeHeader(rows.front(), session);
-        for (std::size_t i = 1; i < rows.size(); ++i) {
-            if (!rows[i].empty())
-                rows[i].erase(0, 1);  // each order record comes with one leading marker
-        }
-        return static_cast<int>(rows.size()) - 1;
+        takeHeader(purchases.row(0), session);
+        return static_cast<int>(purchases.rowCount()) - 1;
     }
     if (startsWith(reply, token::kError1)) {
         deleteCredentials(settings);
@@ -91,24 +171,17 @@ int findOrder(const Purchases& purchases, bool giftMode, std::string_view produc
         return -2;
     if (giftMode)
         return 0;  // a gift can be bought whatever the customer owns
-    const std::string wanted = toLower(productId);
-    for (std::size_t i = 1; i < purchases.purchaseRows.size(); ++i) {
-        const std::string& order = purchases.purchaseRows[i];
-        const FieldList fields = splitFields(order, kFieldSeparator);
-        if (toLower(fields[0]) != wanted)
-            continue;
-        if (fields.size() > 2 && fields[2] == kVoucher)
-            continue;
-        if (record)
-            *record = order.substr(0, bufferSize > 0 ? bufferSize - 1 : 0);
-        return 1;
-    }
-    return 0;
+    const std::optional<std::string_view> order = purchases.owningOrder(productId);
+    if (!order)
+        return 0;
+    if (record)
+        record->assign(order->substr(0, bufferSize > 0 ? bufferSize - 1 : 0));
+    return 1;
 }
 
 int orderCount(const Purchases& purchases)
 {
-    return purchases.purchaseRows.empty() ? 0 : static_cast<int>(purchases.purchaseRows.size()) - 1;
+    return purchases.rowCount() == 0 ? 0 : static_cast<int>(purchases.rowCount()) - 1;
 }
 
 }  // namespace qk

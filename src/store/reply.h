@@ -27,6 +27,35 @@ inline constexpr std::string_view kProtocolVersionPairs = "&version=2.11&qk=2";
 // N separators give N + 1 fields; empty fields are kept in place.
 FieldList splitFields(std::string_view text, char separator);
 
+// The same fields one at a time, as views into `text` (nothing is copied), so a reply of
+// any size is walked in constant memory.
+class FieldReader {
+public:
+    FieldReader(std::string_view text, char separator) : text_(text), separator_(separator) {}
+
+    // The next field; false once the last one was read.
+    bool next(std::string_view& field)
+    {
+        if (done_)
+            return false;
+        const std::size_t at = text_.find(separator_, start_);
+        if (at == std::string_view::npos) {
+            field = text_.substr(start_);
+            done_ = true;
+        } else {
+            field = text_.substr(start_, at - start_);
+            start_ = at + 1;
+        }
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    char separator_;
+    std::size_t start_ = 0;
+    bool done_ = false;
+};
+
 // Case-sensitive; false when the text is shorter than the token.
 bool startsWith(std::string_view text, std::string_view token);
 

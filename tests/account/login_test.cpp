@@ -102,7 +102,7 @@ TEST_F(LoginRoutine, LogoutForgetsTheLoginEverywhere)
     EXPECT_EQ(session.accountVerified, 0);
     EXPECT_TRUE(session.customerName.empty());
     EXPECT_TRUE(emailShown.empty());
-    EXPECT_TRUE(purchases.purchaseRows.empty());
+    EXPECT_EQ(purchases.rowCount(), 0U);
     EXPECT_EQ(qk::orderCount(purchases), 0);
     EXPECT_FALSE(savedLoginPresent());
 }

@@ -96,8 +96,8 @@ TEST_F(DetailPanel, SingleFileOrderEnablesDownloadAndShowsTheOrderLinks)
 
 TEST_F(DetailPanel, OrderWithoutSerialOrWithUnreadableSizeShowsLess)
 {
-    agent_->purchases.purchaseRows[2] =
-        makeOrder("tov-1012", "Airliner", "Airliner.zip", "8 MB", "CERT-737", "");
+    logIn({makeOrder("tov-1011", "Grand Canyon", "Part1.zip:3145728/Part2.zip:2097152", "5242880"),
+           makeOrder("tov-1012", "Airliner", "Airliner.zip", "8 MB", "CERT-737", "")});
     show("* Airliner");
     EXPECT_EQ(agent_->currentProduct.fileSizeText, "");
     EXPECT_EQ(app::orderLinkText(agent_->currentProduct),

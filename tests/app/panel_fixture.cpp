@@ -62,9 +62,9 @@ void PanelFixture::setCatalog(const std::vector<ProductRecord>& products)
 void PanelFixture::logIn(const std::vector<std::string>& orders)
 {
     Purchases& purchases = agent_->purchases;
-    purchases.purchaseRows = {"success*Alex Pilot*x*0*1"};
+    purchases.assign("success*Alex Pilot*x*0*1", true);
     for (const std::string& order : orders)
-        purchases.purchaseRows.push_back(order);
+        purchases.addOrder(order);
     purchases.purchasesLoaded = true;
     agent_->session.hasLogin = true;
     agent_->session.customerName = "Alex Pilot";

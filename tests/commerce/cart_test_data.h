@@ -24,7 +24,7 @@ struct CartWorld {
         session.vendorName = "Tovrin Simulations";
         session.taxRate = "0.0825";
         purchases.purchasesLoaded = true;
-        purchases.purchaseRows = {"success*Ann*x*0.0825*1"};
+        purchases.assign("success*Ann*x*0.0825*1", true);
         catalog.catalogLoaded = true;
     }
 
@@ -45,9 +45,8 @@ struct CartWorld {
     // An order record as kept after the reply's leading character was removed.
     void own(std::string_view id, std::string_view files = "file.zip")
     {
-        purchases.purchaseRows.push_back(std::string(id) + "*Owned " + std::string(id) + "*" +
-                                         std::string(files) +
-                                         "*1.0*100*0*x*CERT*SER*01*x*9.95*0*ORD1");
+        purchases.addOrder(std::string(id) + "*Owned " + std::string(id) + "*" + std::string(files) +
+                           "*1.0*100*0*x*CERT*SER*01*x*9.95*0*ORD1");
     }
 
     int add(std::string_view id, std::string_view title, std::string_view price,
