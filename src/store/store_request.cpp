@@ -2,7 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -27,15 +29,29 @@ using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 constexpr long kMaxRedirects = 5;
 
 struct ReplySink {
+    CURL* handle = nullptr;
     std::string* reply = nullptr;
     int* replyBytes = nullptr;
+    std::size_t maxBytes = 0;
+    bool tooLarge = false;
 };
 
 std::size_t appendChunk(char* data, std::size_t size, std::size_t count, void* userdata)
 {
     auto* sink = static_cast<ReplySink*>(userdata);
     const std::size_t n = size * count;
+    if (n > sink->maxBytes - std::min(sink->maxBytes, sink->reply->size())) {
+        sink->tooLarge = true;
+        return 0;  // ends the transfer
+    }
     try {
+        if (sink->reply->empty()) {
+            // Room for the announced length at once, rather than growing by doubling.
+            curl_off_t announced = -1;
+            if (curl_easy_getinfo(sink->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+                announced > 0 && static_cast<std::uint64_t>(announced) <= sink->maxBytes)
+                sink->reply->reserve(static_cast<std::size_t>(announced));
+        }
         sink->reply->append(data, n);
     } catch (const std::bad_alloc&) {
         return 0;  // ends the transfer; what was read so far stays
@@ -108,7 +124,7 @@ int StoreRequest::send()
 
     CURL* h = easy.get();
     platform::applyCommonOptions(h, deployment_.caFile);
-    ReplySink sink{&reply, &replyBytes};
+    ReplySink sink{easy.get(), &reply, &replyBytes, maxReplyBytes, false};
     bool ok = curl_easy_setopt(h, CURLOPT_CURLU, target.get()) == CURLE_OK &&
               curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent) == CURLE_OK &&
               // The store speaks HTTP/1.1; keep the request line and headers as they are
@@ -150,6 +166,10 @@ int StoreRequest::send()
     // The outcome of the transfer is not a result of its own: a failed exchange is an
     // empty (or partial) reply, which callers recognise.
     (void)curl_easy_perform(h);
+    if (sink.tooLarge) {
+        std::string().swap(reply);  // a failed exchange, and its memory given back
+        replyBytes = 0;
+    }
     hasReply = replyBytes != 0 ? 1 : 0;
     return kSent;
 }

@@ -45,6 +45,10 @@ public:
     // Seconds without a byte from the peer (or without a connection) after which the
     // exchange gives up with what it has, as the platform's receive time-out does.
     int giveUpSeconds = 60;
+    // A reply larger than this ends the exchange as a failed one (an empty reply): no
+    // store answer is that large, and reading on would only exhaust the memory.
+    static constexpr std::size_t kMaxReplyBytes = 64 * 1024 * 1024;
+    std::size_t maxReplyBytes = kMaxReplyBytes;
 
     void setUrl(std::string_view absoluteUrl) { url = absoluteUrl; }
 

@@ -225,3 +225,23 @@ TEST_F(StoreExchange, PlainGetsFollowRedirectsButScriptPostsNever)
     EXPECT_TRUE(script.reply.starts_with("<!DOCTYPE")) << script.reply;
     EXPECT_EQ(onlyRequest().target, "/moved/vnpurchase1.asp");
 }
+
+TEST_F(StoreExchange, AReplyOverTheCapIsAFailedExchangeAndOneAtItIsReadWhole)
+{
+    EXPECT_EQ(qk::StoreRequest::kMaxReplyBytes, 64u * 1024 * 1024);
+    const auto catalog = [this](std::size_t cap) {
+        qk::StoreRequest request(deployment);
+        request.maxReplyBytes = cap;
+        request.setUrl(deployment.storeUrl("/vnpurchase1.asp"));
+        request.secure = 1;
+        request.body = kCatalogBody;
+        EXPECT_EQ(request.send(), qk::StoreRequest::kSent);
+        return std::make_pair(request.reply, request.hasReply);
+    };
+    const std::string whole = catalog(qk::StoreRequest::kMaxReplyBytes).first;
+    ASSERT_GT(whole.size(), 1000u);
+
+    EXPECT_EQ(catalog(whole.size()), std::make_pair(whole, 1));
+    EXPECT_EQ(catalog(whole.size() - 1), std::make_pair(std::string(), 0));
+    EXPECT_EQ(catalog(100), std::make_pair(std::string(), 0));
+}
