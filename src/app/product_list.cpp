@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "ui/resources/main_window.h"
@@ -35,15 +36,39 @@ ListFilter makeFilter(std::string_view filter)
     return {std::string(filter), false};
 }
 
-void appendRow(ui::DialogView& view, const ListFilter& filter, std::string name,
-               std::string_view category, std::string priceWord)
-{
-    if (filter.accepts(category)) {
-        view.listInsertRow(ids::kProductList, view.listRowCount(ids::kProductList),
-                           {std::move(name), std::string(category), std::move(priceWord)});
+// The rows and categories of one fill, handed to the view at the end in one go: a
+// catalog of tens of thousands of products costs one list update, and each category
+// is looked up in a set rather than in the box.
+class ListFill {
+public:
+    ListFill(ui::DialogView& view, ListFilter filter) : view_(view), filter_(std::move(filter))
+    {
+        const int count = view.comboCount(ids::kCategoryBox);
+        for (int i = 0; i < count; ++i)
+            known_.insert(compared(view.comboText(ids::kCategoryBox, i)));
     }
-    addCategory(view, category);
-}
+
+    void add(std::string name, std::string_view category, std::string priceWord)
+    {
+        if (filter_.accepts(category))
+            rows_.push_back({std::move(name), std::string(category), std::move(priceWord)});
+        if (known_.insert(compared(category)).second)
+            view_.comboAdd(ids::kCategoryBox, std::string(category));
+    }
+
+    void finish() { view_.listAppendRows(ids::kProductList, rows_); }
+
+private:
+    static std::string compared(std::string_view name)
+    {
+        return std::string(name.substr(0, std::min(name.size(), kCategoryCompareMax)));
+    }
+
+    ui::DialogView& view_;
+    ListFilter filter_;
+    std::vector<std::vector<std::string>> rows_;
+    std::unordered_set<std::string> known_;
+};
 
 // The price column of a product for sale; nothing when it is not listed.
 std::optional<std::string> priceWordForSale(const ListedProduct& product, int ownership)
@@ -87,6 +112,7 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
 {
     const ListFilter filter = makeFilter(filterText);
     view.listClear(ids::kProductList);
+    ListFill fill(view, filter);
 
     for (const ListedProduct& product : state.products) {
         const ProductRecord& record = product.record;
@@ -94,8 +120,7 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
             continue;
         if (record.price == "free")
             continue;
-        appendRow(view, filter, "* " + record.name.str(), firstCategory(record.categories),
-                  "Library");
+        fill.add("* " + record.name.str(), firstCategory(record.categories), "Library");
     }
 
     if (!filter.libraryOnly) {
@@ -109,10 +134,10 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
             auto priceWord = priceWordForSale(product, ownership);
             if (!priceWord)
                 continue;
-            appendRow(view, filter, record.name.str(), firstCategory(record.categories),
-                      std::move(*priceWord));
+            fill.add(record.name.str(), firstCategory(record.categories), std::move(*priceWord));
         }
     }
+    fill.finish();
 
     // One selection after the fill rather than one per row: the detail panel then
     // shows the first row once instead of fetching its picture for every row added.

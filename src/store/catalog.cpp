@@ -156,17 +156,25 @@ int parseCatalogReply(std::string_view reply, Catalog& catalog, std::string& hea
     if (startsWith(reply, token::kError1) || reply.empty())
         return 0;
 
-    const FieldList rows = splitFields(reply, kRowSeparator);
-    for (std::size_t row = 1; row < rows.size(); ++row) {
-        const FieldList fields = splitFields(rows[row], kFieldSeparator);
-        if (fields.size() < static_cast<std::size_t>(ProductRecord::kFieldCount))
+    // Walked in place: each field is copied once, into its record, and only when the
+    // row is a product row.
+    FieldReader rows(reply, kRowSeparator);
+    std::string_view row;
+    rows.next(row);
+    header = std::string(row.substr(0, kCatalogHeaderMax));
+    std::string_view fields[ProductRecord::kFieldCount];
+    while (rows.next(row)) {
+        FieldReader reader(row, kFieldSeparator);
+        int count = 0;
+        while (count < ProductRecord::kFieldCount && reader.next(fields[count]))
+            ++count;
+        if (count < ProductRecord::kFieldCount)
             continue;  // not a product row; indexing it would read past its fields
         ProductRecord& record = catalog.catalogRecords.emplace_back();
         for (int i = 0; i < ProductRecord::kFieldCount; ++i)
-            record.setField(i, fields[static_cast<std::size_t>(i)]);
+            record.setField(i, fields[i]);
     }
     catalog.catalogLoaded = true;
-    header = rows.front().substr(0, kCatalogHeaderMax);
     return static_cast<int>(catalog.catalogRecords.size());
 }
 

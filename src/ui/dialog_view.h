@@ -86,6 +86,8 @@ public:
     virtual void listSetGridAndFullRow(int id) = 0;
     virtual void listClear(int id) = 0;
     virtual int listInsertRow(int id, int index, const std::vector<std::string>& cells) = 0;
+    // Appends rows at the end in one go, as listInsertRow would one by one.
+    virtual void listAppendRows(int id, const std::vector<std::vector<std::string>>& rows) = 0;
     [[nodiscard]] virtual int listRowCount(int id) const = 0;
     [[nodiscard]] virtual std::string listCell(int id, int row, int column) const = 0;
     virtual void listSelectRow(int id, int row) = 0;  // selected and focused

@@ -64,6 +64,7 @@ public:
     void listSetGridAndFullRow(int id) override;
     void listClear(int id) override;
     int listInsertRow(int id, int index, const std::vector<std::string>& cells) override;
+    void listAppendRows(int id, const std::vector<std::vector<std::string>>& rows) override;
     [[nodiscard]] int listRowCount(int id) const override;
     [[nodiscard]] std::string listCell(int id, int row, int column) const override;
     // Adds the row to the selection and makes it the focused row, as the platform's

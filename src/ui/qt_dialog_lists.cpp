@@ -69,6 +69,32 @@ int QtDialog::listInsertRow(int id, int index, const std::vector<std::string>& c
     return row;
 }
 
+void QtDialog::listAppendRows(int id, const std::vector<std::vector<std::string>>& rows)
+{
+    auto* list = widgetAs<QTableWidget>(id);
+    if (!list || rows.empty())
+        return;
+    if (list->columnCount() == 0)
+        list->setColumnCount(1);
+    // One resize and no repaint per row: tens of thousands of rows go in at once.
+    quietList_ = true;
+    list->setUpdatesEnabled(false);
+    const int first = list->rowCount();
+    list->setRowCount(first + static_cast<int>(rows.size()));
+    const int columnCount = list->columnCount();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::vector<std::string>& cells = rows[r];
+        const int columns = std::min(static_cast<int>(cells.size()), columnCount);
+        for (int column = 0; column < columns; ++column) {
+            auto* item = new QTableWidgetItem(toQt(cells[static_cast<std::size_t>(column)]));
+            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+            list->setItem(first + static_cast<int>(r), column, item);
+        }
+    }
+    list->setUpdatesEnabled(true);
+    quietList_ = false;
+}
+
 int QtDialog::listRowCount(int id) const
 {
     const auto* list = widgetAs<QTableWidget>(id);

@@ -110,6 +110,7 @@ public:
     void listSetGridAndFullRow(int) override {}
     void listClear(int) override {}
     int listInsertRow(int, int index, const std::vector<std::string>&) override { return index; }
+    void listAppendRows(int, const std::vector<std::vector<std::string>>&) override {}
     [[nodiscard]] int listRowCount(int) const override { return 0; }
     [[nodiscard]] std::string listCell(int, int, int) const override { return {}; }
     void listSelectRow(int, int) override {}

@@ -46,6 +46,7 @@ public:
     void listSetGridAndFullRow(int id) override { real_->listSetGridAndFullRow(id); }
     void listClear(int id) override { real_->listClear(id); }
     int listInsertRow(int id, int i, const std::vector<std::string>& c) override { return real_->listInsertRow(id, i, c); }
+    void listAppendRows(int id, const std::vector<std::vector<std::string>>& r) override { real_->listAppendRows(id, r); }
     int listRowCount(int id) const override { return real_->listRowCount(id); }
     std::string listCell(int id, int r, int c) const override { return real_->listCell(id, r, c); }
     void listSelectRow(int id, int r) override { real_->listSelectRow(id, r); }

@@ -58,6 +58,23 @@ TEST_F(DialogControlsTest, ListRowsKeepInsertionOrderAndCellsRoundTrip)
     EXPECT_TRUE(handler.commands.empty());                  // filling is not a selection
 }
 
+TEST_F(DialogControlsTest, AppendedRowsFollowTheRowsAlreadyThereLikeInsertedOnes)
+{
+    dialog.listSetColumns(test::kList, {{"Product", 80}, {"Price", 30}});
+    dialog.listInsertRow(test::kList, 0, {"Kept", "$1.00"});
+    dialog.listAppendRows(test::kList, {{"Caf\xE9", "$2.00"}, {"Short"}, {"Wide", "$3.00", "extra"}});
+    dialog.listAppendRows(test::kList, {});
+    ASSERT_EQ(dialog.listRowCount(test::kList), 4);
+    EXPECT_EQ(dialog.listCell(test::kList, 0, 0), "Kept");
+    EXPECT_EQ(dialog.listCell(test::kList, 1, 0), "Caf\xE9");  // Windows-1252 both ways
+    EXPECT_EQ(dialog.listCell(test::kList, 2, 1), "");
+    EXPECT_EQ(dialog.listCell(test::kList, 3, 1), "$3.00");
+    EXPECT_EQ(dialog.listCell(test::kList, 3, 2), "");          // no column for the third cell
+    EXPECT_TRUE(handler.commands.empty());
+    dialog.listSelectRow(test::kList, 3);
+    EXPECT_EQ(dialog.listFirstSelected(test::kList), 3);
+}
+
 TEST_F(DialogControlsTest, SelectingRowsReportsItemChanged)
 {
     dialog.listSetColumns(test::kList, {{"Product", 120}});
