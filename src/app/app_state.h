@@ -1,6 +1,6 @@
 #pragma once
 // The main window's process-wide state: the preset vendor, the download base, the
-// window's own copy of the catalog, list selection and login display state.
+// window's table of the catalog's products, list selection and login display state.
 
 #include <string>
 #include <vector>
@@ -9,12 +9,16 @@
 
 namespace qk::app {
 
-// A catalog record as the main window keeps it: the record plus the price and coupon
-// code the coupon flow may write for the list and the panel to show.
+// A catalog record as the main window lists it: the catalog's record (not a copy: a
+// large catalog would be held twice) plus the price and coupon code the coupon flow may
+// write for the list and the panel to show. Valid until the catalog is fetched again,
+// which empties the window's table first.
 struct ListedProduct {
-    ProductRecord record;
+    const ProductRecord* source = nullptr;
     FixedText<11> price;  // what the window shows: the record's price, or a coupon's
     FixedText<17> couponCode;
+
+    [[nodiscard]] const ProductRecord& record() const { return *source; }
 };
 
 struct AppState {

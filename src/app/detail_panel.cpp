@@ -92,8 +92,8 @@ void takeBundleOffer(Agent& agent, ui::DialogView& view)
     product.bundleOffer.name = bundle.name;
     product.bundleOffer.discountedPrice = bundle.discountedPrice;
     for (const ListedProduct& listed : agent.appState.products) {
-        if (listed.record.productId == bundleId) {
-            product.bundleOffer.cartTag = listed.record.cartCode;
+        if (listed.record().productId == bundleId) {
+            product.bundleOffer.cartTag = listed.record().cartCode;
             break;
         }
     }
@@ -101,7 +101,7 @@ void takeBundleOffer(Agent& agent, ui::DialogView& view)
 
 void showProductForSale(Agent& agent, ui::DialogView& view, const ListedProduct& listed)
 {
-    const ProductRecord& record = listed.record;
+    const ProductRecord& record = listed.record();
     setProductPanelMode(view, false);
     if (agent.session.hasLogin) {
         view.setEnabled(ids::kBundlePricing, true);
@@ -214,7 +214,7 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
 
     int index = -1;
     for (std::size_t i = 0; i < state.products.size(); ++i) {
-        if (state.products[i].record.name == name) {
+        if (state.products[i].record().name == name) {
             index = static_cast<int>(i);
             break;
         }
@@ -223,7 +223,7 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
         return;
     state.selectedProduct = index;
     const ListedProduct& listed = state.products[static_cast<std::size_t>(index)];
-    const ProductRecord& record = listed.record;
+    const ProductRecord& record = listed.record();
 
     view.setText(ids::kProductTitle, name);
     // Controls take Windows-1252 text; the folder path is the file system's UTF-8.

@@ -73,7 +73,7 @@ private:
 // The price column of a product for sale; nothing when it is not listed.
 std::optional<std::string> priceWordForSale(const ListedProduct& product, int ownership)
 {
-    const ProductRecord& record = product.record;
+    const ProductRecord& record = product.record();
     const std::string& price = product.price.str();
     if (price == "beta") {
         // Beta products are shown to visitors only; a logged-in customer who does not
@@ -115,7 +115,7 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
     ListFill fill(view, filter);
 
     for (const ListedProduct& product : state.products) {
-        const ProductRecord& record = product.record;
+        const ProductRecord& record = product.record();
         if (!(record.hidden == "No") || findOrder(purchases, giftMode, record.productId) != 1)
             continue;
         if (record.price == "free")
@@ -125,7 +125,7 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
 
     if (!filter.libraryOnly) {
         for (const ListedProduct& product : state.products) {
-            const ProductRecord& record = product.record;
+            const ProductRecord& record = product.record();
             if (!(record.hidden == "No"))
                 continue;
             const int ownership = findOrder(purchases, giftMode, record.productId);

@@ -61,6 +61,9 @@ void MainWindow::refreshStore()
 bool MainWindow::loadCatalog()
 {
     ui::DialogView& view = *view_;
+    // The window's table points into the catalog that is about to be replaced.
+    agent_.appState.products.clear();
+    agent_.appState.selectedProduct = -1;
     std::string header;
     const int count = fetchCatalog(agent_.deployment, agent_.session, agent_.catalog, header);
     agent_.appState.productCount = count;
@@ -107,13 +110,11 @@ void MainWindow::rebuildList()
         view.listSetColumns(ids::kProductList, {{"Product", 380}, {"Category", 98}, {"Price", 62}});
     }
 
-    for (int i = 0; i < state.productCount; ++i) {
-        ListedProduct product;
-        if (getProduct(agent_.catalog, i, product.record) == 1) {
-            product.price = product.record.price.str();
-            state.products.push_back(std::move(product));
-        }
-    }
+    const std::vector<ProductRecord>& records = agent_.catalog.catalogRecords;
+    const std::size_t count = std::min(records.size(), static_cast<std::size_t>(std::max(state.productCount, 0)));
+    state.products.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        state.products.push_back({&records[i], records[i].price.str(), {}});
 
     fillProductList(view, state, agent_.purchases, agent_.cart.giftMode, "");
 

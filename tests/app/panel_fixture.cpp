@@ -55,8 +55,8 @@ void PanelFixture::setCatalog(const std::vector<ProductRecord>& products)
     agent_->catalog.catalogRecords = products;
     agent_->catalog.catalogLoaded = true;
     agent_->appState.products.clear();
-    for (const ProductRecord& record : products)
-        agent_->appState.products.push_back({record, record.price.str(), {}});
+    for (const ProductRecord& record : agent_->catalog.catalogRecords)
+        agent_->appState.products.push_back({&record, record.price.str(), {}});
 }
 
 void PanelFixture::logIn(const std::vector<std::string>& orders)
