@@ -158,6 +158,18 @@ int parseCatalogReply(std::string_view reply, Catalog& catalog, std::string& hea
 
     // Walked in place: each field is copied once, into its record, and only when the
     // row is a product row.
+    // Room for every product row at once, so a large catalog is not moved record by
+    // record as the table grows (and a reply of bare separators reserves nothing).
+    std::size_t productRows = 0;
+    std::size_t separators = 0;
+    for (std::size_t i = reply.find(kRowSeparator); i < reply.size(); ++i) {
+        if (reply[i] == kRowSeparator) {
+            separators = 0;
+        } else if (reply[i] == kFieldSeparator && ++separators == ProductRecord::kFieldCount - 1) {
+            ++productRows;
+        }
+    }
+    catalog.catalogRecords.reserve(productRows);
     FieldReader rows(reply, kRowSeparator);
     std::string_view row;
     rows.next(row);
