@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "app/cart_access.h"
 #include "main_window_fixture.h"
@@ -228,6 +230,62 @@ TEST_F(MainWindowTest, SelectFolderAsksBrowsesWritesAndCloses)
     box_.calls.clear();
     start();
     EXPECT_EQ(view().text(ids::kFolderPath), "/srv/downloads");
+}
+
+TEST_F(MainWindowTest, ChangeFolderPathAsksYesOrNoAndConfirmsWithAPlainOk)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+    folders_.choice = "/srv/downloads";
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+
+    const RecordedMessage& question = box_.calls[0];
+    EXPECT_EQ(question.text,
+              "If you change the default folder path you will need to restart this application "
+              "for the settings to take effect. Would you like to proceed?");
+    EXPECT_EQ(question.caption, "Change Folder Path");
+    EXPECT_EQ(question.flags, ui::mb::kYesNo) << "Yes and No, no icon, nothing else";
+    EXPECT_TRUE(question.hadOwner);
+    EXPECT_FALSE(question.hadParams);
+
+    const RecordedMessage& done = box_.calls[1];
+    EXPECT_EQ(done.caption, "Folder Successfully Set");
+    EXPECT_EQ(done.flags, ui::mb::kOk) << "a single OK and no icon";
+    EXPECT_TRUE(done.hadOwner);
+    EXPECT_TRUE(window_->quitRequested());
+}
+
+TEST_F(MainWindowTest, ChangeFolderPathSaysNothingWhenTheSettingCannotBeWritten)
+{
+    namespace fs = std::filesystem;
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+    const fs::path root = agent_->settings.root();
+    const fs::path key = agent_->settings.keyFolder(kSettingsKey);
+
+    // The value cannot be set: a folder sits where its file would go.
+    fs::create_directories(key / "FolderPath");
+    folders_.choice = "/srv/downloads";
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 1u) << "the question only: no success claimed, no error shown";
+    EXPECT_FALSE(window_->quitRequested());
+    EXPECT_TRUE(fs::is_directory(key / "FolderPath"));
+
+    // The key can be neither opened nor created: a file blocks its path.
+    fs::remove_all(root);
+    fs::create_directories(root);
+    std::ofstream(root / "Software") << "not a key";
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[1].caption, "Change Folder Path");
+    EXPECT_FALSE(window_->quitRequested());
+    EXPECT_FALSE(agent_->settings.readValue(kSettingsKey, "FolderPath"));
+    EXPECT_EQ(agent_->appState.downloadBase, store_.deployment().appDataDir.string())
+        << "the folder in use stays";
 }
 
 TEST_F(MainWindowTest, OpenFileFolderFallsBackToTheDownloadBase)
