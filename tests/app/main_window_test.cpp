@@ -7,6 +7,7 @@
 
 #include "app/cart_access.h"
 #include "main_window_fixture.h"
+#include "platform/text_encoding.h"
 #include "store/credentials.h"
 #include "ui/qt_dialog.h"
 
@@ -286,6 +287,42 @@ TEST_F(MainWindowTest, ChangeFolderPathSaysNothingWhenTheSettingCannotBeWritten)
     EXPECT_FALSE(agent_->settings.readValue(kSettingsKey, "FolderPath"));
     EXPECT_EQ(agent_->appState.downloadBase, store_.deployment().appDataDir.string())
         << "the folder in use stays";
+}
+
+TEST_F(MainWindowTest, AFolderPathTheSettingCannotHoldWholeIsRefusedWithAMessage)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+
+    // 256 bytes, far fewer characters: the limit is the bytes the setting stores.
+    std::string path = "/media/";
+    while (path.size() + 2 <= 256)
+        path += "\xC3\xA9";  // "é" in the file system's UTF-8
+    path.resize(256, 'x');
+    ASSERT_LT(platform::utf8ToCp1252(path).size(), 200u);
+    folders_.choice = path;
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[1].text,
+              "The folder path you selected is too long. Please select a folder with a shorter "
+              "path.");
+    EXPECT_EQ(box_.calls[1].caption, "Change Folder Path");
+    EXPECT_EQ(box_.calls[1].flags, ui::mb::kOk | ui::mb::kIconExclamation);
+    EXPECT_FALSE(agent_->settings.readValue(kSettingsKey, "FolderPath")) << "nothing saved";
+    EXPECT_FALSE(window_->quitRequested());
+
+    // One byte less fits, and the next start uses it whole.
+    path.pop_back();
+    folders_.choice = path;
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 4u);
+    EXPECT_EQ(box_.calls[3].caption, "Folder Successfully Set");
+    EXPECT_TRUE(window_->quitRequested());
+    start();
+    EXPECT_EQ(agent_->appState.downloadBase, path);
+    EXPECT_EQ(view().text(ids::kFolderPath), platform::utf8ToCp1252(path));
 }
 
 TEST_F(MainWindowTest, OpenFileFolderFallsBackToTheDownloadBase)
