@@ -144,6 +144,83 @@ TEST_F(MainWindowTest, EmptyCatalogKeepsTheWindowWithBuyingControlsOff)
     EXPECT_FALSE(view().isVisible(ids::kBundlePricing));
 }
 
+// Enabled and visible, control by control, for the whole main window.
+std::vector<std::pair<bool, bool>> controlStates(ui::DialogView& view)
+{
+    std::vector<std::pair<bool, bool>> states;
+    for (const ui::ControlSpec& control : ids::mainWindowResource().controls)
+        states.emplace_back(view.isEnabled(control.id), view.isVisible(control.id));
+    return states;
+}
+
+TEST_F(MainWindowTest, ACatalogThatListsNothingLeavesThePanelAsAnEmptyCatalogDoes)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    ASSERT_TRUE(store_.control("catalog", "error1"));
+    start();
+    ASSERT_EQ(agent_->appState.productCount, 0);
+    const auto emptyCatalog = controlStates(view());
+
+    // Every row hidden: the catalog has products, the list has no row.
+    ASSERT_TRUE(store_.control("catalog", "allhidden"));
+    start();
+    EXPECT_GT(agent_->appState.productCount, 0);
+    EXPECT_EQ(view().listRowCount(ids::kProductList), 0);
+    EXPECT_TRUE(box_.calls.empty());
+    EXPECT_FALSE(window_->quitRequested());
+    for (const int id : {ids::kProductTitle, ids::kAddToCart, ids::kApplyCoupon,
+                         ids::kDownloadFile, ids::kCheckout})
+        EXPECT_FALSE(view().isEnabled(id)) << id;
+    EXPECT_FALSE(view().isVisible(ids::kBundlePricing));
+
+    const auto states = controlStates(view());
+    const auto& controls = ids::mainWindowResource().controls;
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        EXPECT_EQ(states[i], emptyCatalog[i]) << "control " << controls[i].id;
+}
+
+TEST_F(MainWindowTest, ACategoryWithoutRowsShowsNoProductUntilOneIsListedAgain)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+    ASSERT_EQ(view().text(ids::kProductTitle), "Skylane 182 Deluxe");
+    ASSERT_TRUE(view().isEnabled(ids::kDownloadFile)) << "an owned product is shown";
+
+    const auto choose = [&](const std::string& entry) {
+        for (int i = 0; i < view().comboCount(ids::kCategoryBox); ++i) {
+            if (view().comboText(ids::kCategoryBox, i) == entry) {
+                view().comboSetCurrent(ids::kCategoryBox, i);
+                window_->onCommand(ids::kCategoryBox, ui::Notify::SelectionChanged, 0);
+                return;
+            }
+        }
+        FAIL() << "no category " << entry;
+    };
+
+    // The separator is an entry like any other, and no product has it as category.
+    choose("------");
+    ASSERT_EQ(view().listRowCount(ids::kProductList), 0);
+    for (const int id : {ids::kProductTitle, ids::kProductInformation, ids::kProductSupport,
+                         ids::kAddToCart, ids::kApplyCoupon, ids::kDownloadFile,
+                         ids::kOpenDownloadedFile, ids::kSelectFolder})
+        EXPECT_FALSE(view().isEnabled(id)) << id;
+    EXPECT_FALSE(view().isVisible(ids::kBundlePricing));
+
+    // Back to every product: the first row is shown with its details in use again.
+    choose("All Categories");
+    ASSERT_GT(view().listRowCount(ids::kProductList), 0);
+    EXPECT_EQ(view().text(ids::kProductTitle), "Skylane 182 Deluxe");
+    for (const int id : {ids::kProductTitle, ids::kProductInformation, ids::kProductSupport,
+                         ids::kDownloadFile, ids::kSelectFolder})
+        EXPECT_TRUE(view().isEnabled(id)) << id;
+
+    // A product for sale: its buying controls are back too.
+    clickRow("Alpine Airfields");
+    EXPECT_TRUE(view().isEnabled(ids::kAddToCart));
+    EXPECT_TRUE(view().isEnabled(ids::kApplyCoupon));
+    EXPECT_TRUE(view().isEnabled(ids::kProductTitle));
+}
+
 TEST_F(MainWindowTest, EscapeCloseBoxAndExitAllQuitWithZero)
 {
     logInAs("pilot@tovrin.example", "skylane182");
