@@ -225,6 +225,7 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
     const ListedProduct& listed = state.products[static_cast<std::size_t>(index)];
     const ProductRecord& record = listed.record();
 
+    enableProductDetails(view);
     view.setText(ids::kProductTitle, name);
     // Controls take Windows-1252 text; the folder path is the file system's UTF-8.
     view.setText(ids::kFolderPath, platform::utf8ToCp1252(state.downloadBase));

@@ -6,13 +6,6 @@
 
 namespace qk::app {
 
-namespace {
-
-// Longest folder path the setting takes.
-constexpr std::size_t kFolderPathMax = 259;
-
-}  // namespace
-
 void MainWindow::changeDownloadFolder()
 {
     ui::DialogView& view = *view_;
@@ -23,8 +16,17 @@ void MainWindow::changeDownloadFolder()
         return;
 
     const auto folder = agent_.services.folderBrowser.browse("Select a folder...");
-    if (!folder || folder->empty() || folder->size() > kFolderPathMax)
+    if (!folder || folder->empty())
         return;
+    // The setting is read back in 255 bytes (the path's own bytes, as written): a longer
+    // path would be saved now and come back cut, naming another folder, at the next start.
+    if (!settingReadsBackWhole(*folder)) {
+        agent_.message(&view,
+                       "The folder path you selected is too long. Please select a folder with a "
+                       "shorter path.",
+                       "Change Folder Path", ui::mb::kIconExclamation);
+        return;
+    }
 
     if (writeSetting(agent_.settings, *folder, kFolderPathSetting) != 1)
         return;

@@ -6,6 +6,7 @@
 #include "app/detail_panel.h"
 #include "app/download_access.h"
 #include "app/notifications.h"
+#include "app/panel_mode.h"
 #include "app/product_list.h"
 #include "app/purchase_access.h"
 #include "app/store_pictures.h"
@@ -182,6 +183,9 @@ void MainWindow::categoryChanged()
     const std::string filter =
         current < 0 ? std::string() : view.comboText(ids::kCategoryBox, current).substr(0, 99);
     fillProductList(view, agent_.appState, agent_.purchases, agent_.cart.giftMode, filter);
+    // A category without rows (My Library before any purchase) shows no product either.
+    if (view.listRowCount(ids::kProductList) == 0)
+        setNoProductPanel(view);
     showSelectedProduct(agent_, view);
 }
 

@@ -20,4 +20,20 @@ void setProductPanelMode(ui::DialogView& view, bool owned)
     view.setEnabled(ids::kOpenDownloadedFile, false);
 }
 
+void setNoProductPanel(ui::DialogView& view)
+{
+    setProductPanelMode(view, false);
+    for (const int id : {ids::kApplyCoupon, ids::kAddToCart, ids::kCheckout, ids::kReadMore,
+                         ids::kProductSupport, ids::kProductTitle, ids::kProductInformation})
+        view.setEnabled(id, false);
+    view.setVisible(ids::kBundlePricing, false);
+}
+
+void enableProductDetails(ui::DialogView& view)
+{
+    for (const int id : {ids::kReadMore, ids::kProductSupport, ids::kProductTitle,
+                         ids::kProductInformation})
+        view.setEnabled(id, true);
+}
+
 }  // namespace qk::app

@@ -69,10 +69,7 @@ bool MainWindow::loadCatalog()
     agent_.appState.productCount = count;
     switch (count) {
     case 0:
-        setProductPanelMode(view, false);
-        for (const int id : {ids::kApplyCoupon, ids::kAddToCart, ids::kReadMore,
-                             ids::kProductSupport, ids::kProductTitle, ids::kProductInformation})
-            view.setEnabled(id, false);
+        setNoProductPanel(view);
         return true;
     case -2:
         agent_.message(&view,
@@ -118,12 +115,10 @@ void MainWindow::rebuildList()
 
     fillProductList(view, state, agent_.purchases, agent_.cart.giftMode, "");
 
-    if (state.productCount < 1) {
-        setProductPanelMode(view, false);
-        view.setVisible(ids::kBundlePricing, false);
-        for (const int id : {ids::kApplyCoupon, ids::kAddToCart, ids::kCheckout})
-            view.setEnabled(id, false);
-    }
+    // Not only an empty catalog lists nothing: one whose products are all hidden (or
+    // otherwise unlisted) must not leave the panel offering a product that is not there.
+    if (view.listRowCount(ids::kProductList) == 0)
+        setNoProductPanel(view);
 
     view.setFocus(ids::kProductList);
     if (state.selectedProduct >= 0 && state.selectedProduct < view.listRowCount(ids::kProductList))

@@ -22,7 +22,13 @@ int readSetting(const SettingsStore& settings, std::string_view name, std::strin
 // 1 written; -1 the value could not be set; 0 the key could neither be opened nor created.
 int writeSetting(SettingsStore& settings, std::string_view value, std::string_view name);
 
+// Whether readSetting gives `value` back as written: at most 255 bytes, no NUL byte. A
+// value that fails this must be refused before writing, or it comes back cut.
+bool settingReadsBackWhole(std::string_view value);
+
 // "FolderPath" when present and not empty, else the roaming application-data folder.
+// A path stored longer than the setting reads (by an earlier version, or by hand) comes
+// back cut before any character the cut would split.
 std::string readDownloadBase(const SettingsStore& settings, const Deployment& deployment);
 
 }  // namespace qk

@@ -103,4 +103,17 @@ std::string utf8ToCp1252(std::string_view utf8)
     return out;
 }
 
+std::size_t utf8CutPoint(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text.size();
+    const auto isContinuation = [&](std::size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    std::size_t cut = maxBytes;
+    for (int back = 0; back < 3 && cut > 0 && isContinuation(cut); ++back)
+        --cut;
+    return isContinuation(cut) ? maxBytes : cut;
+}
+
 }  // namespace qk::platform

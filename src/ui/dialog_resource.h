@@ -1,6 +1,7 @@
 #pragma once
-// A dialog described as data, the way the agent's windows are specified:
-// size in dialog units, font, caption and one row per control.
+// A dialog as a data table: its size in dialog units, font and caption, and one row per
+// control (id, kind, text, position and initial state). The Qt engine builds the real
+// window from the table; presenters then address the controls by id.
 
 #include <string>
 #include <vector>

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "app/cart_access.h"
 #include "main_window_fixture.h"
+#include "platform/text_encoding.h"
 #include "store/credentials.h"
 #include "ui/qt_dialog.h"
 
@@ -141,6 +144,83 @@ TEST_F(MainWindowTest, EmptyCatalogKeepsTheWindowWithBuyingControlsOff)
     EXPECT_FALSE(view().isVisible(ids::kBundlePricing));
 }
 
+// Enabled and visible, control by control, for the whole main window.
+std::vector<std::pair<bool, bool>> controlStates(ui::DialogView& view)
+{
+    std::vector<std::pair<bool, bool>> states;
+    for (const ui::ControlSpec& control : ids::mainWindowResource().controls)
+        states.emplace_back(view.isEnabled(control.id), view.isVisible(control.id));
+    return states;
+}
+
+TEST_F(MainWindowTest, ACatalogThatListsNothingLeavesThePanelAsAnEmptyCatalogDoes)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    ASSERT_TRUE(store_.control("catalog", "error1"));
+    start();
+    ASSERT_EQ(agent_->appState.productCount, 0);
+    const auto emptyCatalog = controlStates(view());
+
+    // Every row hidden: the catalog has products, the list has no row.
+    ASSERT_TRUE(store_.control("catalog", "allhidden"));
+    start();
+    EXPECT_GT(agent_->appState.productCount, 0);
+    EXPECT_EQ(view().listRowCount(ids::kProductList), 0);
+    EXPECT_TRUE(box_.calls.empty());
+    EXPECT_FALSE(window_->quitRequested());
+    for (const int id : {ids::kProductTitle, ids::kAddToCart, ids::kApplyCoupon,
+                         ids::kDownloadFile, ids::kCheckout})
+        EXPECT_FALSE(view().isEnabled(id)) << id;
+    EXPECT_FALSE(view().isVisible(ids::kBundlePricing));
+
+    const auto states = controlStates(view());
+    const auto& controls = ids::mainWindowResource().controls;
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        EXPECT_EQ(states[i], emptyCatalog[i]) << "control " << controls[i].id;
+}
+
+TEST_F(MainWindowTest, ACategoryWithoutRowsShowsNoProductUntilOneIsListedAgain)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+    ASSERT_EQ(view().text(ids::kProductTitle), "Skylane 182 Deluxe");
+    ASSERT_TRUE(view().isEnabled(ids::kDownloadFile)) << "an owned product is shown";
+
+    const auto choose = [&](const std::string& entry) {
+        for (int i = 0; i < view().comboCount(ids::kCategoryBox); ++i) {
+            if (view().comboText(ids::kCategoryBox, i) == entry) {
+                view().comboSetCurrent(ids::kCategoryBox, i);
+                window_->onCommand(ids::kCategoryBox, ui::Notify::SelectionChanged, 0);
+                return;
+            }
+        }
+        FAIL() << "no category " << entry;
+    };
+
+    // The separator is an entry like any other, and no product has it as category.
+    choose("------");
+    ASSERT_EQ(view().listRowCount(ids::kProductList), 0);
+    for (const int id : {ids::kProductTitle, ids::kProductInformation, ids::kProductSupport,
+                         ids::kAddToCart, ids::kApplyCoupon, ids::kDownloadFile,
+                         ids::kOpenDownloadedFile, ids::kSelectFolder})
+        EXPECT_FALSE(view().isEnabled(id)) << id;
+    EXPECT_FALSE(view().isVisible(ids::kBundlePricing));
+
+    // Back to every product: the first row is shown with its details in use again.
+    choose("All Categories");
+    ASSERT_GT(view().listRowCount(ids::kProductList), 0);
+    EXPECT_EQ(view().text(ids::kProductTitle), "Skylane 182 Deluxe");
+    for (const int id : {ids::kProductTitle, ids::kProductInformation, ids::kProductSupport,
+                         ids::kDownloadFile, ids::kSelectFolder})
+        EXPECT_TRUE(view().isEnabled(id)) << id;
+
+    // A product for sale: its buying controls are back too.
+    clickRow("Alpine Airfields");
+    EXPECT_TRUE(view().isEnabled(ids::kAddToCart));
+    EXPECT_TRUE(view().isEnabled(ids::kApplyCoupon));
+    EXPECT_TRUE(view().isEnabled(ids::kProductTitle));
+}
+
 TEST_F(MainWindowTest, EscapeCloseBoxAndExitAllQuitWithZero)
 {
     logInAs("pilot@tovrin.example", "skylane182");
@@ -228,6 +308,98 @@ TEST_F(MainWindowTest, SelectFolderAsksBrowsesWritesAndCloses)
     box_.calls.clear();
     start();
     EXPECT_EQ(view().text(ids::kFolderPath), "/srv/downloads");
+}
+
+TEST_F(MainWindowTest, ChangeFolderPathAsksYesOrNoAndConfirmsWithAPlainOk)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+    folders_.choice = "/srv/downloads";
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+
+    const RecordedMessage& question = box_.calls[0];
+    EXPECT_EQ(question.text,
+              "If you change the default folder path you will need to restart this application "
+              "for the settings to take effect. Would you like to proceed?");
+    EXPECT_EQ(question.caption, "Change Folder Path");
+    EXPECT_EQ(question.flags, ui::mb::kYesNo) << "Yes and No, no icon, nothing else";
+    EXPECT_TRUE(question.hadOwner);
+    EXPECT_FALSE(question.hadParams);
+
+    const RecordedMessage& done = box_.calls[1];
+    EXPECT_EQ(done.caption, "Folder Successfully Set");
+    EXPECT_EQ(done.flags, ui::mb::kOk) << "a single OK and no icon";
+    EXPECT_TRUE(done.hadOwner);
+    EXPECT_TRUE(window_->quitRequested());
+}
+
+TEST_F(MainWindowTest, ChangeFolderPathSaysNothingWhenTheSettingCannotBeWritten)
+{
+    namespace fs = std::filesystem;
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+    const fs::path root = agent_->settings.root();
+    const fs::path key = agent_->settings.keyFolder(kSettingsKey);
+
+    // The value cannot be set: a folder sits where its file would go.
+    fs::create_directories(key / "FolderPath");
+    folders_.choice = "/srv/downloads";
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 1u) << "the question only: no success claimed, no error shown";
+    EXPECT_FALSE(window_->quitRequested());
+    EXPECT_TRUE(fs::is_directory(key / "FolderPath"));
+
+    // The key can be neither opened nor created: a file blocks its path.
+    fs::remove_all(root);
+    fs::create_directories(root);
+    std::ofstream(root / "Software") << "not a key";
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[1].caption, "Change Folder Path");
+    EXPECT_FALSE(window_->quitRequested());
+    EXPECT_FALSE(agent_->settings.readValue(kSettingsKey, "FolderPath"));
+    EXPECT_EQ(agent_->appState.downloadBase, store_.deployment().appDataDir.string())
+        << "the folder in use stays";
+}
+
+TEST_F(MainWindowTest, AFolderPathTheSettingCannotHoldWholeIsRefusedWithAMessage)
+{
+    logInAs("pilot@tovrin.example", "skylane182");
+    start();
+
+    // 256 bytes, far fewer characters: the limit is the bytes the setting stores.
+    std::string path = "/media/";
+    while (path.size() + 2 <= 256)
+        path += "\xC3\xA9";  // "é" in the file system's UTF-8
+    path.resize(256, 'x');
+    ASSERT_LT(platform::utf8ToCp1252(path).size(), 200u);
+    folders_.choice = path;
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[1].text,
+              "The folder path you selected is too long. Please select a folder with a shorter "
+              "path.");
+    EXPECT_EQ(box_.calls[1].caption, "Change Folder Path");
+    EXPECT_EQ(box_.calls[1].flags, ui::mb::kOk | ui::mb::kIconExclamation);
+    EXPECT_FALSE(agent_->settings.readValue(kSettingsKey, "FolderPath")) << "nothing saved";
+    EXPECT_FALSE(window_->quitRequested());
+
+    // One byte less fits, and the next start uses it whole.
+    path.pop_back();
+    folders_.choice = path;
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kSelectFolder, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 4u);
+    EXPECT_EQ(box_.calls[3].caption, "Folder Successfully Set");
+    EXPECT_TRUE(window_->quitRequested());
+    start();
+    EXPECT_EQ(agent_->appState.downloadBase, path);
+    EXPECT_EQ(view().text(ids::kFolderPath), platform::utf8ToCp1252(path));
 }
 
 TEST_F(MainWindowTest, OpenFileFolderFallsBackToTheDownloadBase)

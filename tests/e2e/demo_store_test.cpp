@@ -122,7 +122,25 @@ TEST_F(DemoStoreTest, CatalogSwitchesAnswerTheStatusTokensExactly) {
     EXPECT_FALSE(header.empty());
     EXPECT_EQ(header.find('\x02'), std::string::npos);
     ASSERT_TRUE(store.control("catalog", "normal"));
-    EXPECT_NE(storeScript(kCatalogBody).body.find('\x02'), std::string::npos);
+    const std::string normal = storeScript(kCatalogBody).body;
+    EXPECT_NE(normal.find('\x02'), std::string::npos);
+
+    // The same rows, each flagged hidden; the header still counts them all.
+    ASSERT_TRUE(store.control("catalog", "allhidden"));
+    const auto hiddenRows = split(storeScript(kCatalogBody).body, '\x02');
+    const auto normalRows = split(normal, '\x02');
+    ASSERT_EQ(hiddenRows.size(), normalRows.size());
+    EXPECT_EQ(hiddenRows[0], normalRows[0]);
+    for (std::size_t r = 1; r < hiddenRows.size(); ++r) {
+        auto fields = split(hiddenRows[r], '\x01');
+        ASSERT_EQ(fields.size(), 19u) << "row " << r;
+        EXPECT_EQ(fields[7], "Yes") << "row " << r;
+        fields[7] = split(normalRows[r], '\x01')[7];
+        std::string joined;
+        for (std::size_t i = 0; i < fields.size(); ++i) joined += (i ? "\x01" : "") + fields[i];
+        EXPECT_EQ(joined, normalRows[r]) << "only the hidden field differs, row " << r;
+    }
+    ASSERT_TRUE(store.control("catalog", "normal"));
     EXPECT_FALSE(store.control("catalog", "sideways"));
     EXPECT_FALSE(store.control("nonsense", "1"));
 }

@@ -56,3 +56,34 @@ TEST(TextEncoding, OverlongSurrogateAndOutOfRangeFormsAreRefusedByteByByte)
     EXPECT_EQ(utf8ToCp1252("\xF0\x90\x80\x80"), "?") << "U+10000";
     EXPECT_EQ(utf8ToCp1252("\xF4\x8F\xBF\xBF"), "?") << "U+10FFFF";
 }
+
+TEST(TextEncoding, CutPointNeverSplitsACharacter)
+{
+    using qk::platform::utf8CutPoint;
+    // "é" is 2 bytes, "€" 3, "𝄞" (U+1D11E) 4: a cut at 5 falls after each of their bytes.
+    EXPECT_EQ(utf8CutPoint("abc\xC3\xA9xyz", 4), 3u) << "inside the 2-byte character";
+    EXPECT_EQ(utf8CutPoint("abc\xC3\xA9xyz", 5), 5u) << "just after it";
+    EXPECT_EQ(utf8CutPoint("ab\xE2\x82\xAC" "x", 3), 2u);
+    EXPECT_EQ(utf8CutPoint("ab\xE2\x82\xAC" "x", 4), 2u);
+    EXPECT_EQ(utf8CutPoint("a\xF0\x9D\x84\x9E" "x", 4), 1u) << "after three of its four bytes";
+    EXPECT_EQ(utf8CutPoint("a\xF0\x9D\x84\x9E" "x", 5), 5u);
+
+    // Text that fits is never cut, whatever its last byte.
+    EXPECT_EQ(utf8CutPoint("ab\xC3", 3), 3u);
+    EXPECT_EQ(utf8CutPoint("", 0), 0u);
+
+    // A cut never ends up anywhere but in front of a character start.
+    const std::string mixed = "/home/\xC3\xA9t\xC3\xA9/\xE2\x82\xAC\xF0\x9D\x84\x9E/x";
+    for (std::size_t limit = 0; limit <= mixed.size(); ++limit) {
+        const std::size_t cut = utf8CutPoint(mixed, limit);
+        SCOPED_TRACE(limit);
+        EXPECT_LE(cut, limit);
+        EXPECT_GE(cut + 3, limit) << "steps back over one character at most";
+        const bool atCharacterStart =
+            cut == mixed.size() || (static_cast<unsigned char>(mixed[cut]) & 0xC0) != 0x80;
+        EXPECT_TRUE(atCharacterStart) << cut;
+    }
+
+    // Bytes that are not UTF-8 (a run of continuation bytes) are cut at the limit.
+    EXPECT_EQ(utf8CutPoint(std::string(10, '\x80'), 6), 6u);
+}

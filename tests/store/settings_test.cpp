@@ -55,6 +55,39 @@ TEST_F(Settings, ValuesReadAsAtMost255Bytes)
     EXPECT_EQ(buffer, std::string(255, 'x'));
 }
 
+TEST_F(Settings, AFolderPathReadsBackWholeUpTo255BytesAndIsNeverCutInsideACharacter)
+{
+    // 255 bytes of UTF-8 (fewer characters): the path comes back as written.
+    std::string fits = "/home/ana/";
+    while (fits.size() + 2 <= 255)
+        fits += "\xC3\xA9";  // "é"
+    fits.resize(255, 'x');
+    ASSERT_EQ(fits.size(), 255u);
+    EXPECT_TRUE(qk::settingReadsBackWhole(fits));
+    ASSERT_EQ(qk::writeSetting(settings, fits, "FolderPath"), 1);
+    EXPECT_EQ(qk::readDownloadBase(settings, deployment), fits);
+
+    // One byte more does not read back whole; nor does a NUL, where a read stops.
+    EXPECT_FALSE(qk::settingReadsBackWhole(fits + "x"));
+    EXPECT_FALSE(qk::settingReadsBackWhole(std::string("/data\0games", 11)));
+    EXPECT_TRUE(qk::settingReadsBackWhole(""));
+
+    // A longer path already stored (by an earlier version that took 259 bytes) comes back
+    // cut before the character that straddles byte 255, not in the middle of it.
+    const std::string head(254, 'p');
+    ASSERT_EQ(qk::writeSetting(settings, head + "\xC3\xA9" "/x", "FolderPath"), 1);
+    EXPECT_EQ(qk::readDownloadBase(settings, deployment), head);
+    const std::string shorter(253, 'p');
+    ASSERT_EQ(qk::writeSetting(settings, shorter + "\xE2\x82\xAC" "/x", "FolderPath"), 1);
+    EXPECT_EQ(qk::readDownloadBase(settings, deployment), shorter);
+
+    // readSetting itself serves Windows-1252 settings, where every byte is a character:
+    // it still cuts at byte 255.
+    std::string buffer;
+    EXPECT_EQ(qk::readSetting(settings, "FolderPath", buffer), 1);
+    EXPECT_EQ(buffer, shorter + "\xE2\x82");
+}
+
 TEST_F(Settings, WriteReportsAKeyThatCannotBeCreatedOrAValueThatCannotBeSet)
 {
     qk::SettingsStore blocked(folder.path() / "file-not-folder");

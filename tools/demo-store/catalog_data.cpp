@@ -224,11 +224,13 @@ std::optional<std::uint64_t> demoFileSize(std::string_view name) {
     return std::nullopt;
 }
 
-std::string catalogReply(bool headerOnly) {
+std::string catalogReply(bool headerOnly, bool allHidden) {
     std::string reply = std::string(kVendorId) + '\x01' + std::string(kVendorName) + '\x01' +
                         std::to_string(demoCatalog().size());
     if (headerOnly) return reply;
-    for (const DemoProduct& p : demoCatalog()) {
+    for (const DemoProduct& row : demoCatalog()) {
+        DemoProduct p = row;
+        if (allHidden) p.hidden = "Yes";
         const std::string* fields[] = {&p.productId, &p.name,     &p.price,       &p.text3,     &p.description,
                                        &p.information, &p.categories, &p.hidden,  &p.text8,     &p.text9,
                                        &p.text10,    &p.text11,   &p.salePrice,   &p.text13,    &p.cartCode,

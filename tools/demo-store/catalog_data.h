@@ -52,7 +52,8 @@ const std::vector<DemoFile>& demoFiles();
 std::optional<std::uint64_t> demoFileSize(std::string_view name);
 
 // The catalog script's reply: header row, then one row per product; rows separated
-// by 0x02, fields by 0x01. `headerOnly`: the header row alone.
-std::string catalogReply(bool headerOnly);
+// by 0x02, fields by 0x01. `headerOnly`: the header row alone. `allHidden`: every row
+// flagged hidden ("Yes"), so that nothing is listed.
+std::string catalogReply(bool headerOnly, bool allHidden = false);
 
 }  // namespace qk::demo

@@ -11,13 +11,14 @@ StoreControls::StoreControls(std::function<bool(bool)> setPrimaryAccepting)
 
 bool StoreControls::apply(const std::string& name, const std::string& value) {
     if (name == "catalog") {
-        static constexpr std::array<std::pair<const char*, CatalogMode>, 6> modes{{
+        static constexpr std::array<std::pair<const char*, CatalogMode>, 7> modes{{
             {"normal", CatalogMode::Normal},
             {"errversion", CatalogMode::ErrVersion},
             {"webpage", CatalogMode::WebPage},
             {"error1", CatalogMode::Error1},
             {"empty", CatalogMode::Empty},
             {"headeronly", CatalogMode::HeaderOnly},
+            {"allhidden", CatalogMode::AllHidden},
         }};
         for (const auto& [text, mode] : modes) {
             if (value == text) {

@@ -1,7 +1,8 @@
 #pragma once
 // Switches that tests flip at run time through the control request
 // ("POST /_control" on the plain-HTTP port, body "<name>=<value>"):
-//   catalog=normal|errversion|webpage|error1|empty|headeronly   what the catalog script answers
+//   catalog=normal|errversion|webpage|error1|empty|headeronly|allhidden
+//                                                               what the catalog script answers
 //   primary=down|up                                             primary file server refuses connections
 //   notification=on|off                                         off: the notification reply is empty
 //   notificationid=<up to 10 characters>                         the notification's identifier field
@@ -19,7 +20,7 @@
 
 namespace qk::demo {
 
-enum class CatalogMode { Normal, ErrVersion, WebPage, Error1, Empty, HeaderOnly };
+enum class CatalogMode { Normal, ErrVersion, WebPage, Error1, Empty, HeaderOnly, AllHidden };
 
 class StoreControls {
 public:

@@ -21,10 +21,11 @@ ScriptReply catalogScript(std::string_view body, const StoreControls& controls) 
         case CatalogMode::Error1: return textReply("Error:1");
         case CatalogMode::Empty: return textReply("");
         case CatalogMode::HeaderOnly: return textReply(catalogReply(true));
-        case CatalogMode::Normal: break;
+        case CatalogMode::Normal:
+        case CatalogMode::AllHidden: break;
     }
     if (formValue(body, "vendorid") != kVendorId) return textReply("Error:1");
-    return textReply(catalogReply(false));
+    return textReply(catalogReply(false, controls.catalogMode() == CatalogMode::AllHidden));
 }
 
 ScriptReply purchaseScript(std::string_view body, StoreContext& store) {

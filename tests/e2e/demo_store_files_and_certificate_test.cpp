@@ -1,4 +1,4 @@
-// Parts of the demo store tested without running it: file ids and ranges, the
+// Pieces of the demo store tested without running it: file ids and ranges, the
 // certificate kept in the state folder.
 
 #include "certificate.h"
