@@ -47,32 +47,11 @@ AccountDialog::AccountDialog(AccountContext& context) : context_(context) {}
 
 int AccountDialog::run()
 {
-    std::unique_ptr<ui::DialogView> view =
-        context_.dialogs.create(res::accountDialogResource(), *this, context_.owner);
-    if (!view)
-        return 0;
-    attach(*view);
-    const int result = view->runModal();
-    view_ = nullptr;
-    return result == 1 ? 1 : 0;
-}
-
-void AccountDialog::attach(ui::DialogView& view)
-{
-    view_ = &view;
-    initialise();
-}
-
-void AccountDialog::onInit()
-{
-    initialise();
+    return runModal(context_.dialogs, res::accountDialogResource(), context_.owner);
 }
 
 void AccountDialog::initialise()
 {
-    if (view_ == nullptr || initialised_)
-        return;
-    initialised_ = true;
     mode_ = context_.session.hasLogin ? AccountMode::Update : AccountMode::Create;
     const bool update = mode_ == AccountMode::Update;
     view_->centreOver(context_.owner);

@@ -5,7 +5,7 @@
 
 #include "account/account_context.h"
 #include "account/account_form.h"
-#include "ui/dialog_view.h"
+#include "ui/dialog_presenter.h"
 
 namespace qk {
 
@@ -26,14 +26,11 @@ inline constexpr const char* kAccountCreatedCaption = "Account Created...";
 inline constexpr const char* kAccountUnspecifiedErrorText =
     "Unspecified error. Please try again or contact support";
 
-class AccountDialog final : public ui::DialogHandler {
+class AccountDialog final : public ui::DialogPresenter {
 public:
     explicit AccountDialog(AccountContext& context);
 
     int run();
-    void attach(ui::DialogView& view);
-
-    void onInit() override;
     void onCommand(int controlId, ui::Notify code, int index) override;
 
     // 0 when the terms (and in update mode the account data) were loaded; -2 when the
@@ -41,7 +38,7 @@ public:
     int viewAccount();
 
 private:
-    void initialise();
+    void initialise() override;
     void fillCountries();
     void showProfile(const AccountProfile& profile);
     void readForm(AccountForm& form) const;
@@ -50,8 +47,6 @@ private:
     void warn(const std::string& text, const char* caption);
 
     AccountContext& context_;
-    ui::DialogView* view_ = nullptr;
-    bool initialised_ = false;
     AccountMode mode_ = AccountMode::Create;
 };
 

@@ -18,33 +18,11 @@ LoginDialog::LoginDialog(LoginContext& context) : context_(context) {}
 
 int LoginDialog::run()
 {
-    std::unique_ptr<ui::DialogView> view =
-        context_.dialogs.create(res::loginDialogResource(), *this, context_.owner);
-    if (!view)
-        return 0;
-    attach(*view);
-    const int result = view->runModal();
-    view_ = nullptr;
-    return result == 1 ? 1 : 0;
-}
-
-void LoginDialog::attach(ui::DialogView& view)
-{
-    view_ = &view;
-    initialise();
-}
-
-void LoginDialog::onInit()
-{
-    initialise();
+    return runModal(context_.dialogs, res::loginDialogResource(), context_.owner);
 }
 
 void LoginDialog::initialise()
 {
-    // The engine may announce the dialog before or after it hands the view over.
-    if (view_ == nullptr || initialised_)
-        return;
-    initialised_ = true;
     view_->centreOver(context_.owner);
     view_->setText(res::kLoginEmail, context_.session.email);
     view_->setText(res::kLoginPassword, context_.session.password);

@@ -3,7 +3,7 @@
 // store through the purchases request. Ends with 1 when the customer logged in, else 0.
 
 #include "account/login_context.h"
-#include "ui/dialog_view.h"
+#include "ui/dialog_presenter.h"
 
 namespace qk {
 
@@ -20,27 +20,21 @@ inline constexpr const char* kLoginErrorText =
     "error please contact support.";
 inline constexpr const char* kLoginErrorCaption = "Login Error";
 
-class LoginDialog : public ui::DialogHandler {
+class LoginDialog : public ui::DialogPresenter {
 public:
     explicit LoginDialog(LoginContext& context);
 
     // Builds the dialog over the context's owner and runs it modally.
     int run();
 
-    // Hands over the view when the engine is driven from outside run() (tests).
-    void attach(ui::DialogView& view);
-
-    void onInit() override;
     void onCommand(int controlId, ui::Notify code, int index) override;
 
 private:
-    void initialise();
+    void initialise() override;
     void attemptLogin();
     void cancel();
 
     LoginContext& context_;
-    ui::DialogView* view_ = nullptr;
-    bool initialised_ = false;
 };
 
 // Shows the login dialog modally; 1 when the customer logged in, 0 otherwise.

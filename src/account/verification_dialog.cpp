@@ -17,32 +17,11 @@ VerificationDialog::VerificationDialog(AccountContext& context) : context_(conte
 
 int VerificationDialog::run()
 {
-    std::unique_ptr<ui::DialogView> view =
-        context_.dialogs.create(res::verificationDialogResource(), *this, context_.owner);
-    if (!view)
-        return 0;
-    attach(*view);
-    const int result = view->runModal();
-    view_ = nullptr;
-    return result == 1 ? 1 : 0;
-}
-
-void VerificationDialog::attach(ui::DialogView& view)
-{
-    view_ = &view;
-    initialise();
-}
-
-void VerificationDialog::onInit()
-{
-    initialise();
+    return runModal(context_.dialogs, res::verificationDialogResource(), context_.owner);
 }
 
 void VerificationDialog::initialise()
 {
-    if (view_ == nullptr || initialised_)
-        return;
-    initialised_ = true;
     view_->centreOver(context_.owner);
 }
 

@@ -4,7 +4,7 @@
 // store reports the account verified, else 0.
 
 #include "account/account_context.h"
-#include "ui/dialog_view.h"
+#include "ui/dialog_presenter.h"
 
 namespace qk {
 
@@ -32,26 +32,21 @@ inline constexpr const char* kResendRefusedText =
     "There was an error resending your verification email. Please try again shortly or "
     "contact support.";
 
-class VerificationDialog final : public ui::DialogHandler {
+class VerificationDialog final : public ui::DialogPresenter {
 public:
     explicit VerificationDialog(AccountContext& context);
 
     int run();
-    void attach(ui::DialogView& view);
-
-    void onInit() override;
     void onCommand(int controlId, ui::Notify code, int index) override;
 
 private:
-    void initialise();
+    void initialise() override;
     void confirmVerified();
     void reportNotVerified();
     void resendMail();
     void tell(const char* text, const char* caption);
 
     AccountContext& context_;
-    ui::DialogView* view_ = nullptr;
-    bool initialised_ = false;
 };
 
 // Shows the verification dialog modally; 1 when the account was found verified.
