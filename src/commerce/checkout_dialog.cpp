@@ -90,7 +90,7 @@ void CheckoutDialog::initialise()
     view.setText(res::kSubtotal, subtotal);
     view.setText(res::kTotal, cart.cartTotalText);
     view.setText(res::kTax, cart.taxTotalText);
-    view.setText(res::kAccountEmail, session.email);
+    view.setText(res::kCheckoutAccountEmail, session.email);
     view.setText(res::kNameOnCard, session.customerName);
     view.setTitle("Varnel Secure Purchasing");
     fillExpiryBoxes();

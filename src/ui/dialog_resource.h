@@ -40,6 +40,7 @@ struct ControlSpec {
     bool visible = true;
     std::string hint;   // edit hint text (cue banner), if any
     int maxLength = 0;  // edit length limit; 0: none
+    std::string name;   // what screen readers call an input no label names, if not its hint
 };
 
 // What differs from a control's usual initial state.
@@ -48,6 +49,7 @@ struct ControlState {
     bool visible = true;
     int maxLength = 0;
     std::string hint{};  // edit hint text (cue banner)
+    std::string name{};  // screen readers' name of an input without a label or hint
 };
 
 // One row of a dialog table.
@@ -66,6 +68,7 @@ inline ControlSpec control(int id, ControlKind kind, std::string text, int x, in
     row.visible = state.visible;
     row.maxLength = state.maxLength;
     row.hint = std::move(state.hint);
+    row.name = std::move(state.name);
     return row;
 }
 

@@ -91,10 +91,37 @@ QtDialog::~QtDialog()
     delete window_.data();  // no-op when its owner window already took it down
 }
 
+namespace {
+
+bool isStaticText(ControlKind kind)
+{
+    return kind == ControlKind::StaticLeft || kind == ControlKind::StaticRight ||
+           kind == ControlKind::StaticCenter || kind == ControlKind::StaticSunken;
+}
+
+bool takesInput(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::PasswordEdit ||
+           kind == ControlKind::DropDownList || kind == ControlKind::ListViewReport ||
+           kind == ControlKind::MultiLineReadOnly;
+}
+
+}  // namespace
+
 void QtDialog::buildControls(const DialogResource& resource)
 {
+    // Widgets are made in table order, which is their tab order too.
+    const ControlSpec* label = nullptr;  // a text right before the row, if any
     for (const ControlSpec& row : resource.controls) {
         QWidget* widget = buildControl(row, toQt(row.text), toQt(row.hint), window_, units_);
+        // Tools and tests find a control by its id; screen readers name an input after
+        // the text that labels it, or after its hint where nothing does.
+        widget->setObjectName(QString::number(row.id));
+        if (takesInput(row.kind)) {
+            const std::string& name = label != nullptr ? label->text : !row.hint.empty() ? row.hint : row.name;
+            widget->setAccessibleName(toQt(name));
+        }
+        label = isStaticText(row.kind) && !row.text.empty() ? &row : nullptr;
         Control& control = controls_[row.id] = Control{row.kind, widget, row.text};
         if (row.kind == ControlKind::DefaultPushButton && defaultButton_ < 0)
             defaultButton_ = row.id;

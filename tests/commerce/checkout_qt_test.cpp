@@ -116,7 +116,7 @@ TEST_F(CheckoutTest, ApprovedCardPurchaseEmptiesTheCartAndSendsTheBodyInItsOrder
         EXPECT_EQ(d.text(res::kSubtotal), "$49.95");
         EXPECT_EQ(d.text(res::kTax), "$4.12");
         shownTotal = d.text(res::kTotal);
-        EXPECT_EQ(d.text(res::kAccountEmail), "pilot@tovrin.example");
+        EXPECT_EQ(d.text(res::kCheckoutAccountEmail), "pilot@tovrin.example");
         EXPECT_EQ(d.text(res::kNameOnCard), "Alex Pilot");
         EXPECT_TRUE(d.isChecked(res::kUseCard));
         EXPECT_EQ(d.comboCount(res::kExpiryMonth), 12);

@@ -38,7 +38,7 @@ DialogResource buildAccountDialog()
         control(kAccountStateProvince, K::Edit, "", 113, 114, 100, 13,
                 edit(kAccountCityMax, "State/Provice (none)")),
         control(kAccountZipCode, K::Edit, "", 7, 130, 70, 13, edit(kAccountZipCodeMax, "Billing Zip Code")),
-        control(kAccountCountry, K::DropDownList, "", 83, 130, 130, 150),
+        control(kAccountCountry, K::DropDownList, "", 83, 130, 130, 150, {.name = "Country"}),
         control(kAccountUserNameLabel, K::StaticLeft, "User Name (visible if using public areas)", 7,
                 149, 206, 9),
         control(kAccountUserName, K::Edit, "", 7, 160, 206, 13, edit(kAccountUserNameMax, "User Name")),

@@ -16,7 +16,7 @@ DialogResource buildCartDialog()
     r.caption = "Your Cart";
     // Tab order follows the customer's path: the list, what to do with it, then out.
     r.controls = {
-        control(kCartList, K::ListViewReport, "", 7, 7, 317, 126),
+        control(kCartList, K::ListViewReport, "", 7, 7, 317, 126, {.name = "Cart"}),
         control(kCartRemove, K::PushButton, "Remove", 7, 138, 56, 14),
         control(kCartTotalText, K::StaticRight, "Cart Total: $128.95", 164, 138, 160, 9),
         control(kCartTaxNote, K::StaticRight, "(Tax added on checkout)", 164, 148, 160, 9),

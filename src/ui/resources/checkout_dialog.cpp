@@ -21,7 +21,7 @@ DialogResource buildCheckoutDialog()
     r.controls = {
         control(kCheckoutLogo, K::PictureFrame, "", 7, 7, 76, 19),
         control(kAccountLabel, K::StaticLeft, "Account used for this purchase:", 7, 30, 150, 9),
-        control(kAccountEmail, K::StaticLeft, "#email", 7, 40, 196, 9),
+        control(kCheckoutAccountEmail, K::StaticLeft, "#email", 7, 40, 196, 9),
         control(kSummary, K::StaticLeft, "#summary", 214, 10, 120, 9),
         control(kSubtotal, K::StaticRight, "#subtotal", 336, 10, 64, 9),
         control(kTaxLabel, K::StaticLeft, "Tax:", 214, 21, 120, 9),

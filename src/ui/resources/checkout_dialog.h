@@ -44,7 +44,7 @@ inline constexpr int kTax = 1042;
 inline constexpr int kTotalLabel = 1043;
 inline constexpr int kTotal = 1044;
 inline constexpr int kAccountLabel = 1040;
-inline constexpr int kAccountEmail = 1039;
+inline constexpr int kCheckoutAccountEmail = 1039;
 
 // Terms, status, logo, Cancel
 inline constexpr int kTermsNote = 118;

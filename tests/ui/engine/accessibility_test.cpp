@@ -1,0 +1,93 @@
+// Every dialog of the agent, built by the engine: controls are found by their id, inputs
+// carry a name for screen readers, and Tab walks the controls in the order of the table.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QWidget>
+
+#include "recording_handler.h"
+#include "ui/qt_dialog.h"
+#include "ui/resources/account_dialog.h"
+#include "ui/resources/cart_dialog.h"
+#include "ui/resources/checkout_dialog.h"
+#include "ui/resources/coupon_dialog.h"
+#include "ui/resources/login_dialog.h"
+#include "ui/resources/main_window.h"
+#include "ui/resources/notification_dialog.h"
+
+namespace {
+
+namespace res = qk::ui::resources;
+using qk::ui::ControlKind;
+
+const qk::ui::DialogResource* const kDialogs[] = {
+    &res::mainWindowResource(),     &res::loginDialogResource(),  &res::accountDialogResource(),
+    &res::verificationDialogResource(), &res::cartDialogResource(), &res::couponDialogResource(),
+    &res::checkoutDialogResource(), &res::notificationDialogResource(),
+};
+
+bool takesInput(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::PasswordEdit ||
+           kind == ControlKind::DropDownList || kind == ControlKind::ListViewReport;
+}
+
+TEST(DialogAccessibility, ControlsAreNamedByIdAndInputsForScreenReaders)
+{
+    for (const qk::ui::DialogResource* resource : kDialogs) {
+        SCOPED_TRACE(resource->id);
+        qk::test::RecordingHandler handler;
+        qk::ui::QtDialog dialog(*resource, handler, nullptr);
+        for (const qk::ui::ControlSpec& row : resource->controls) {
+            QWidget* widget = dialog.control(row.id);
+            ASSERT_NE(widget, nullptr);
+            EXPECT_EQ(widget->objectName(), QString::number(row.id));
+            EXPECT_EQ(dialog.qtWidget()->findChild<QWidget*>(QString::number(row.id)), widget);
+            if (takesInput(row.kind)) {
+                EXPECT_FALSE(widget->accessibleName().isEmpty()) << "control " << row.id;
+            }
+        }
+    }
+}
+
+TEST(DialogAccessibility, InputsTakeTheLabelBeforeThemOrElseTheirHint)
+{
+    qk::test::RecordingHandler handler;
+    qk::ui::QtDialog account(res::accountDialogResource(), handler, nullptr);
+    EXPECT_EQ(account.control(res::kAccountEmail)->accessibleName(),
+              "Account Email (used for account login)");
+    EXPECT_EQ(account.control(res::kAccountRepeatEmail)->accessibleName(), "Repeat Email");
+    EXPECT_EQ(account.control(res::kAccountZipCode)->accessibleName(), "Billing Zip Code");
+    EXPECT_EQ(account.control(res::kAccountCountry)->accessibleName(), "Country");
+    qk::ui::QtDialog coupon(res::couponDialogResource(), handler, nullptr);
+    EXPECT_EQ(coupon.control(res::kCouponCode)->accessibleName(), "Coupon Code");
+    auto* code = qobject_cast<QLineEdit*>(coupon.control(res::kCouponCode));
+    EXPECT_TRUE(code->placeholderText().isEmpty()) << "a name for screen readers only";
+    qk::ui::QtDialog login(res::loginDialogResource(), handler, nullptr);
+    EXPECT_EQ(login.control(res::kLoginPassword)->accessibleName(), "Password");
+}
+
+TEST(DialogAccessibility, TabFollowsTheOrderOfTheTable)
+{
+    for (const qk::ui::DialogResource* resource : kDialogs) {
+        SCOPED_TRACE(resource->id);
+        qk::test::RecordingHandler handler;
+        qk::ui::QtDialog dialog(*resource, handler, nullptr);
+        std::vector<int> tableOrder;
+        for (const qk::ui::ControlSpec& row : resource->controls) {
+            if (dialog.control(row.id)->focusPolicy() & Qt::TabFocus)
+                tableOrder.push_back(row.id);
+        }
+        std::vector<int> chainOrder;
+        QWidget* window = dialog.qtWidget();
+        for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+            bool isId = false;
+            const int id = w->objectName().toInt(&isId);
+            if (isId && dialog.control(id) == w && (w->focusPolicy() & Qt::TabFocus))
+                chainOrder.push_back(id);
+        }
+        EXPECT_EQ(chainOrder, tableOrder);
+    }
+}
+
+}  // namespace
