@@ -19,6 +19,29 @@ void check(bool ok)
         std::abort();
 }
 
+// A plain unsigned decimal between blanks (space, tab, CR, LF) that fits 64 bits.
+void checkUnsigned(std::string_view text)
+{
+    const auto begin = text.find_first_not_of(" \t\r\n");
+    const auto end = text.find_last_not_of(" \t\r\n");
+    const std::string_view core = begin == std::string_view::npos ? std::string_view() : text.substr(begin, end - begin + 1);
+    bool digits = !core.empty();
+    unsigned __int128 value = 0;
+    for (const char c : core) {
+        if (c < '0' || c > '9') {
+            digits = false;
+            break;
+        }
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > UINT64_MAX)
+            value = static_cast<unsigned __int128>(UINT64_MAX) + 1;  // stays too large
+    }
+    const auto parsed = parseUnsigned(text);
+    check(parsed.has_value() == (digits && value <= UINT64_MAX));
+    if (parsed)
+        check(*parsed == static_cast<std::uint64_t>(value));
+}
+
 void judge(const ReplyHeaders& headers)
 {
     const auto range = headers.contentRange ? parseContentRange(*headers.contentRange) : std::nullopt;
@@ -65,7 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (scan.complete)
             check(!scan.inHeaders);
         (void)parseContentRange(line);
-        (void)parseUnsigned(line);
+        checkUnsigned(line);
+        if (const auto colon = line.find(':'); colon != std::string_view::npos)
+            checkUnsigned(line.substr(colon + 1));
         judge(scan.reply);
     }
     return 0;
