@@ -117,7 +117,12 @@ int applyPurchasesReply(std::string_view reply, Session& session, Purchases& pur
                         SettingsStore& settings)
 {
     const bool success = startsWith(reply, token::kSuccess);
-    purchases.assign(std::string(reply), success);
+    // Only a success reply lists orders. Kept from any other reply ("Error: 2" with
+    // records after its header), text would count as orders the store said do not exist.
+    if (success)
+        purchases.assign(std::string(reply), true);
+    else
+        purchases.clear();
 
     if (success) {
         purchases.purchasesLoaded = true;

@@ -195,3 +195,17 @@ TEST_F(PurchasesReply, ARecordAddedLaterOwnsOnlyWhereNoEarlierOneDoes)
     EXPECT_EQ(qk::orderCount(purchases), 0);
     EXPECT_EQ(qk::findOrder(purchases, false, "p1", &record), 0);
 }
+
+TEST_F(PurchasesReply, NothingToListLeavesNoOrdersWhateverFollowsTheHeader)
+{
+    // Found by the purchases fuzzer: records after an "Error: 2" header were kept as
+    // orders, so the customer owned products while the reply counted none.
+    const int rc = qk::applyPurchasesReply("Error: 2*Bob*x*0.05*0|p1*Name*file.zip*1.0|#p2*N*f.zip*2.0",
+                                           session, purchases, settings);
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(purchases.purchasesLoaded);
+    EXPECT_EQ(session.customerName, "Bob");
+    EXPECT_EQ(qk::orderCount(purchases), 0);
+    EXPECT_EQ(qk::findOrder(purchases, false, "p1", nullptr), 0);
+    EXPECT_EQ(qk::findOrder(purchases, false, "#p2", nullptr), 0);
+}
