@@ -12,6 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 
+scripts/install-deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j2 --target qk_fuzzers >/dev/null
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs (build, tests, demo store, fonts).
-# Safe to run again: only missing packages are installed.
+# Safe to run again: only missing packages are installed. Arguments add packages.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,8 @@ packages=(
   fonts-liberation
   curl ca-certificates
 )
+# Extra packages a script needs beyond these (the fuzz build's clang, say).
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
