@@ -47,11 +47,16 @@ void VerificationDialog::onCommand(int controlId, ui::Notify code, int /*index*/
     }
 }
 
-void VerificationDialog::confirmVerified()
+bool VerificationDialog::storeSaysVerified()
 {
     // Only the purchases header tells whether the store has seen the link used.
     fetchPurchases(context_.deployment, context_.session, context_.purchases, context_.settings);
-    if (context_.session.accountVerified == 1) {
+    return context_.session.accountVerified == 1;
+}
+
+void VerificationDialog::confirmVerified()
+{
+    if (storeSaysVerified()) {
         tell(kThanksForVerifyingText, kAccountVerifiedCaption);
         view_->endDialog(1);
         return;
@@ -61,14 +66,10 @@ void VerificationDialog::confirmVerified()
 
 void VerificationDialog::reportNotVerified()
 {
-    fetchPurchases(context_.deployment, context_.session, context_.purchases, context_.settings);
-    if (context_.session.accountVerified == 1) {
-        tell(kActuallyVerifiedText, kAccountVerifiedCaption);
-        view_->endDialog(1);
-        return;
-    }
-    tell(kVerificationTroubleText, kAccountNotVerifiedCaption);
-    view_->endDialog(0);
+    const bool verified = storeSaysVerified();
+    tell(verified ? kActuallyVerifiedText : kVerificationTroubleText,
+         verified ? kAccountVerifiedCaption : kAccountNotVerifiedCaption);
+    view_->endDialog(verified ? 1 : 0);
 }
 
 void VerificationDialog::resendMail()

@@ -41,6 +41,7 @@ public:
 
 private:
     void initialise() override;
+    bool storeSaysVerified();
     void confirmVerified();
     void reportNotVerified();
     void resendMail();
