@@ -41,6 +41,7 @@ struct ControlSpec {
     std::string hint;   // edit hint text (cue banner), if any
     int maxLength = 0;  // edit length limit; 0: none
     std::string name;   // what screen readers call an input no label names, if not its hint
+    bool takesEnter = false;  // the edit acts on Enter itself; otherwise Enter is the default button
 };
 
 // What differs from a control's usual initial state.
@@ -50,6 +51,7 @@ struct ControlState {
     int maxLength = 0;
     std::string hint{};  // edit hint text (cue banner)
     std::string name{};  // screen readers' name of an input without a label or hint
+    bool takesEnter = false;  // an edit whose presenter acts on Enter (EnterPressed)
 };
 
 // One row of a dialog table.
@@ -69,6 +71,7 @@ inline ControlSpec control(int id, ControlKind kind, std::string text, int x, in
     row.maxLength = state.maxLength;
     row.hint = std::move(state.hint);
     row.name = std::move(state.name);
+    row.takesEnter = state.takesEnter;
     return row;
 }
 

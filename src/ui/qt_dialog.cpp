@@ -125,12 +125,13 @@ void QtDialog::buildControls(const DialogResource& resource)
         Control& control = controls_[row.id] = Control{row.kind, widget, row.text};
         if (row.kind == ControlKind::DefaultPushButton && defaultButton_ < 0)
             defaultButton_ = row.id;
-        connectControl(row.id, control);
+        connectControl(row, control);
     }
 }
 
-void QtDialog::connectControl(int id, const Control& control)
+void QtDialog::connectControl(const ControlSpec& row, const Control& control)
 {
+    const int id = row.id;
     QWidget* widget = control.widget;
     switch (control.kind) {
     case ControlKind::PushButton:
@@ -145,8 +146,13 @@ void QtDialog::connectControl(int id, const Control& control)
     case ControlKind::Edit:
     case ControlKind::PasswordEdit: {
         auto* edit = static_cast<QLineEdit*>(widget);
-        QObject::connect(edit, &QLineEdit::returnPressed, edit,
-                         [this, id] { command(id, Notify::EnterPressed, 0); });
+        // As in any dialog, Enter in an edit presses the default button, unless the
+        // presenter acts on it there (the login password, the coupon code).
+        if (row.takesEnter)
+            QObject::connect(edit, &QLineEdit::returnPressed, edit,
+                             [this, id] { command(id, Notify::EnterPressed, 0); });
+        else
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { clickDefaultButton(); });
         QObject::connect(edit, &QLineEdit::textEdited, edit,
                          [this, id] { command(id, Notify::EditChanged, 0); });
         break;

@@ -98,7 +98,7 @@ private:
     };
 
     void buildControls(const DialogResource& resource);
-    void connectControl(int id, const Control& control);
+    void connectControl(const ControlSpec& row, const Control& control);
     void ensureInitialised();
     void command(int id, Notify code, int index);
     void clickDefaultButton();

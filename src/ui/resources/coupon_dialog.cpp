@@ -16,7 +16,7 @@ DialogResource buildCouponDialog()
     r.caption = "Enter a Coupon";
     r.controls = {
         control(kCouponPrompt, K::StaticLeft, "", 7, 7, 314, 27),
-        control(kCouponCode, K::Edit, "", 7, 46, 130, 13, {.maxLength = kCouponCodeMax, .name = "Coupon Code"}),
+        control(kCouponCode, K::Edit, "", 7, 46, 130, 13, {.maxLength = kCouponCodeMax, .name = "Coupon Code", .takesEnter = true}),
         control(kCouponEcho, K::StaticCenterFramed, "", 144, 37, 177, 31),
         control(kCouponSubmit, K::DefaultPushButton, "Submit", 191, 76, 62, 14),
         control(kCouponCancel, K::PushButton, "Cancel", 259, 76, 62, 14),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QTest>
 #include <QWidget>
 
 #include "recording_handler.h"
@@ -87,6 +88,42 @@ TEST(DialogAccessibility, TabFollowsTheOrderOfTheTable)
                 chainOrder.push_back(id);
         }
         EXPECT_EQ(chainOrder, tableOrder);
+    }
+}
+
+// Keyboard alone: Enter in any field completes the dialog through its default button (the
+// edits that act on Enter themselves report it instead), and Escape anywhere cancels.
+TEST(DialogKeyboard, EnterPressesTheDefaultButtonAndEscapeCancels)
+{
+    for (const qk::ui::DialogResource* resource : kDialogs) {
+        SCOPED_TRACE(resource->id);
+        int defaultButton = 1;  // without one, Enter is the OK command
+        for (const qk::ui::ControlSpec& row : resource->controls) {
+            if (row.kind == ControlKind::DefaultPushButton) {
+                defaultButton = row.id;
+                break;
+            }
+        }
+        qk::test::RecordingHandler handler;
+        qk::ui::QtDialog dialog(*resource, handler, nullptr);
+        dialog.show();
+        for (const qk::ui::ControlSpec& row : resource->controls) {
+            const bool edit = row.kind == ControlKind::Edit || row.kind == ControlKind::PasswordEdit;
+            QWidget* widget = dialog.control(row.id);
+            if (!edit || !widget->isEnabled())
+                continue;
+            SCOPED_TRACE(row.id);
+            handler.commands.clear();
+            dialog.setFocus(row.id);
+            QTest::keyClick(widget, Qt::Key_Return);
+            QTest::keyClick(widget, Qt::Key_Escape);
+            const qk::test::RecordedCommand enter =
+                row.takesEnter ? qk::test::RecordedCommand{row.id, qk::ui::Notify::EnterPressed, 0}
+                               : qk::test::RecordedCommand{defaultButton, qk::ui::Notify::Clicked, 0};
+            EXPECT_EQ(handler.commands,
+                      (std::vector<qk::test::RecordedCommand>{
+                          enter, {qk::ui::kCancelCommand, qk::ui::Notify::Clicked, 0}}));
+        }
     }
 }
 

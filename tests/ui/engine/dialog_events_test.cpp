@@ -62,6 +62,18 @@ TEST_F(DialogEventsTest, EnterGoesToTheEditThenTheFocusedButtonThenTheDefault)
     EXPECT_TRUE(handler.commands.empty());
 }
 
+TEST(DialogEnter, EnterInAPlainEditPressesTheDefaultButton)
+{
+    test::RecordingHandler handler;
+    DialogResource resource = test::testDialogResource();
+    resource.controls.front().takesEnter = false;
+    QtDialog dialog(resource, handler, nullptr);
+    dialog.show();
+    dialog.setFocus(test::kEdit);
+    QTest::keyClick(dialog.control(test::kEdit), Qt::Key_Return);
+    EXPECT_EQ(handler.commands, (std::vector<RecordedCommand>{{test::kOk, Notify::Clicked, 0}}));
+}
+
 TEST(DialogEnter, WithoutDefaultButtonEnterIsTheOkCommand)
 {
     test::RecordingHandler handler;

@@ -31,6 +31,7 @@ inline ui::DialogResource testDialogResource(bool withDefaultButton = true)
         r.controls.push_back(ui::control(id, kind, text, x, y, w, h));
     };
     add(kEdit, K::Edit, "", 5, 5, 100, 12);
+    r.controls.back().takesEnter = true;  // like the login password: the presenter acts on Enter
     if (withDefaultButton)
         add(kOk, K::DefaultPushButton, "OK", 110, 5, 50, 14);
     add(kButton, K::PushButton, "Other", 165, 5, 50, 14);
