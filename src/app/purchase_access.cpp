@@ -58,7 +58,8 @@ std::string runPurchase(Agent& agent, ui::DialogView& view)
                                     agent.services.messageBox,
                                     agent.services.shell,
                                     [&agent, &view] { runLogin(agent, view); },
-                                    ui::checkoutLogoPng()};
+                                    ui::checkoutLogoPng(ui::screenPixelRatio()),
+                                    ui::screenPixelRatio()};
     std::string result;
     openPurchaseScreen(environment, result);
     return result;

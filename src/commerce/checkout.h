@@ -61,8 +61,10 @@ struct CheckoutEnvironment {
     platform::Shell& shell;
     // The login dialog, run modally over the owner.
     std::function<void()> runLoginDialog;
-    // The store logo drawn at the top of the dialog (PNG bytes); may be empty.
+    // The store logo drawn at the top of the dialog (PNG bytes); may be empty. Drawn for
+    // the screen's pixel ratio, so it stays sharp on a high-density screen.
     std::string logoImage;
+    double logoPixelRatio = 1.0;
 };
 
 // The cart's serialisation for the purchase, which also forgets the last attempt.

@@ -76,7 +76,7 @@ void CheckoutDialog::initialise()
     Cart& cart = environment_.cart;
     const Session& session = environment_.session;
 
-    view.setPicture(res::kCheckoutLogo, 0, 0, environment_.logoImage);
+    view.setPicture(res::kCheckoutLogo, 0, 0, environment_.logoImage, environment_.logoPixelRatio);
     view.centreOver(environment_.owner);
 
     environment_.state.checkoutSummaryText = checkoutSummary(cartCount(cart, session));

@@ -100,8 +100,10 @@ public:
 
     // Pictures: decodes JPEG or PNG bytes and draws them at (x, y) of control `id`
     // (kClientArea: the dialog itself), replacing and releasing the previous picture
-    // there. Empty or undecodable bytes leave that place empty and return false.
-    virtual bool setPicture(int id, int x, int y, const std::string& encodedImage) = 0;
+    // there. Empty or undecodable bytes leave that place empty and return false. A picture
+    // drawn for a high-density screen gives its `pixelRatio` (2: twice the pixels in each
+    // direction) and takes the same room as at 1.
+    virtual bool setPicture(int id, int x, int y, const std::string& encodedImage, double pixelRatio = 1.0) = 0;
     [[nodiscard]] virtual bool hasPicture(int id) const = 0;
 
     // Timers: onTimer(timerId) every `milliseconds` until stopped.

@@ -476,7 +476,7 @@ int QtDialog::progressValue(int id) const
 
 // ---- Pictures ----
 
-bool QtDialog::setPicture(int id, int x, int y, const std::string& encodedImage)
+bool QtDialog::setPicture(int id, int x, int y, const std::string& encodedImage, double pixelRatio)
 {
     PlacedPicture* place = nullptr;
     QWidget* target = nullptr;
@@ -494,8 +494,10 @@ bool QtDialog::setPicture(int id, int x, int y, const std::string& encodedImage)
         !encodedImage.empty() &&
         image.loadFromData(reinterpret_cast<const uchar*>(encodedImage.data()),
                            static_cast<int>(std::min<std::size_t>(encodedImage.size(), std::numeric_limits<int>::max())));
-    if (decoded)
+    if (decoded) {
+        image.setDevicePixelRatio(pixelRatio >= 1.0 ? pixelRatio : 1.0);
         place->set(std::move(image), QPoint(x, y));
+    }
     else
         place->clear();
     target->update();

@@ -76,7 +76,7 @@ public:
     void progressSetValue(int id, int value) override;
     [[nodiscard]] int progressValue(int id) const override;
 
-    bool setPicture(int id, int x, int y, const std::string& encodedImage) override;
+    bool setPicture(int id, int x, int y, const std::string& encodedImage, double pixelRatio = 1.0) override;
     [[nodiscard]] bool hasPicture(int id) const override;
 
     void startTimer(int timerId, int milliseconds) override;

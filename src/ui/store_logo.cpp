@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFont>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,14 +14,16 @@ namespace qk::ui {
 namespace {
 
 // A padlock and "Varnel Secure" on black; black is the bitmap's transparent colour.
-QImage drawCheckoutLogo()
+QImage drawCheckoutLogo(double pixelRatio)
 {
     namespace res = resources;
-    QImage image(res::kCheckoutLogoWidth, res::kCheckoutLogoHeight, QImage::Format_RGB32);
+    QImage image(static_cast<int>(res::kCheckoutLogoWidth * pixelRatio + 0.5),
+                 static_cast<int>(res::kCheckoutLogoHeight * pixelRatio + 0.5), QImage::Format_RGB32);
     image.fill(Qt::black);
     // No smoothing: an edge blended into the black would stay as a dark fringe once black
     // turns transparent.
     QPainter painter(&image);
+    painter.scale(pixelRatio, pixelRatio);
 
     const QColor blue(0x1c, 0x4a, 0x8f);
     painter.setPen(QPen(blue, 3));
@@ -59,13 +62,18 @@ QImage drawCheckoutLogo()
 
 }  // namespace
 
-std::string checkoutLogoPng()
+std::string checkoutLogoPng(double pixelRatio)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    drawCheckoutLogo().save(&buffer, "PNG");
+    drawCheckoutLogo(pixelRatio >= 1.0 ? pixelRatio : 1.0).save(&buffer, "PNG");
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+double screenPixelRatio()
+{
+    return qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
 }
 
 }  // namespace qk::ui

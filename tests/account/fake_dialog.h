@@ -120,7 +120,7 @@ public:
     void progressSetValue(int, int) override {}
     [[nodiscard]] int progressValue(int) const override { return 0; }
 
-    bool setPicture(int, int, int, const std::string&) override { return false; }
+    bool setPicture(int, int, int, const std::string&, double) override { return false; }
     [[nodiscard]] bool hasPicture(int) const override { return false; }
 
     void startTimer(int, int) override {}

@@ -54,7 +54,10 @@ public:
     void progressSetRange(int id, int a, int b) override { real_->progressSetRange(id, a, b); }
     void progressSetValue(int id, int v) override { real_->progressSetValue(id, v); }
     int progressValue(int id) const override { return real_->progressValue(id); }
-    bool setPicture(int id, int x, int y, const std::string& b) override { return real_->setPicture(id, x, y, b); }
+    bool setPicture(int id, int x, int y, const std::string& b, double ratio) override
+    {
+        return real_->setPicture(id, x, y, b, ratio);
+    }
     bool hasPicture(int id) const override { return real_->hasPicture(id); }
     void startTimer(int t, int ms) override { real_->startTimer(t, ms); }
     void stopTimer(int t) override { real_->stopTimer(t); }

@@ -9,6 +9,7 @@
 #include "main_window_fixture.h"
 #include "platform/text_encoding.h"
 #include "store/credentials.h"
+#include "support/scripted_qt_dialogs.h"
 #include "ui/qt_dialog.h"
 
 #include <QApplication>
@@ -444,6 +445,7 @@ TEST_F(MainWindowTest, OwnedSaleAndBundleViewsFitTheWindow)
     const auto grab = [&](const char* name) {
         QApplication::processEvents();
         const auto path = folder / name;
+        expectTextsFit(*dialog, ids::mainWindowResource());
         EXPECT_TRUE(ui::grabToPng(*dialog, path.string())) << name;
         EXPECT_GT(std::filesystem::file_size(path), 10000u) << name;
     };

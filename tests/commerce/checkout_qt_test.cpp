@@ -62,7 +62,8 @@ protected:
         computeTax();
         CheckoutEnvironment environment{deployment_, session_, cart_,  state_,
                                         dialogs_,    nullptr,  box_.function(), shell_,
-                                        [this] { ++loginDialogs_; }, ui::checkoutLogoPng()};
+                                        [this] { ++loginDialogs_; }, ui::checkoutLogoPng(ui::screenPixelRatio()),
+                                        ui::screenPixelRatio()};
         return openPurchaseScreen(environment, result);
     }
 

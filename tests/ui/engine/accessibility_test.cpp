@@ -6,26 +6,16 @@
 #include <QTest>
 #include <QWidget>
 
+#include "all_dialogs.h"
 #include "recording_handler.h"
 #include "ui/qt_dialog.h"
-#include "ui/resources/account_dialog.h"
-#include "ui/resources/cart_dialog.h"
-#include "ui/resources/checkout_dialog.h"
-#include "ui/resources/coupon_dialog.h"
-#include "ui/resources/login_dialog.h"
-#include "ui/resources/main_window.h"
-#include "ui/resources/notification_dialog.h"
 
 namespace {
 
 namespace res = qk::ui::resources;
 using qk::ui::ControlKind;
 
-const qk::ui::DialogResource* const kDialogs[] = {
-    &res::mainWindowResource(),     &res::loginDialogResource(),  &res::accountDialogResource(),
-    &res::verificationDialogResource(), &res::cartDialogResource(), &res::couponDialogResource(),
-    &res::checkoutDialogResource(), &res::notificationDialogResource(),
-};
+using qk::test::kAllDialogs;
 
 bool takesInput(ControlKind kind)
 {
@@ -35,7 +25,7 @@ bool takesInput(ControlKind kind)
 
 TEST(DialogAccessibility, ControlsAreNamedByIdAndInputsForScreenReaders)
 {
-    for (const qk::ui::DialogResource* resource : kDialogs) {
+    for (const qk::ui::DialogResource* resource : kAllDialogs) {
         SCOPED_TRACE(resource->id);
         qk::test::RecordingHandler handler;
         qk::ui::QtDialog dialog(*resource, handler, nullptr);
@@ -70,7 +60,7 @@ TEST(DialogAccessibility, InputsTakeTheLabelBeforeThemOrElseTheirHint)
 
 TEST(DialogAccessibility, TabFollowsTheOrderOfTheTable)
 {
-    for (const qk::ui::DialogResource* resource : kDialogs) {
+    for (const qk::ui::DialogResource* resource : kAllDialogs) {
         SCOPED_TRACE(resource->id);
         qk::test::RecordingHandler handler;
         qk::ui::QtDialog dialog(*resource, handler, nullptr);
@@ -95,7 +85,7 @@ TEST(DialogAccessibility, TabFollowsTheOrderOfTheTable)
 // edits that act on Enter themselves report it instead), and Escape anywhere cancels.
 TEST(DialogKeyboard, EnterPressesTheDefaultButtonAndEscapeCancels)
 {
-    for (const qk::ui::DialogResource* resource : kDialogs) {
+    for (const qk::ui::DialogResource* resource : kAllDialogs) {
         SCOPED_TRACE(resource->id);
         int defaultButton = 1;  // without one, Enter is the OK command
         for (const qk::ui::ControlSpec& row : resource->controls) {

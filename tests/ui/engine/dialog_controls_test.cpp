@@ -2,6 +2,7 @@
 #include "recording_handler.h"
 #include "test_dialog.h"
 #include "ui/qt_dialog.h"
+#include "ui/store_logo.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,31 @@ TEST_F(DialogControlsTest, PictureIsDrawnAtItsOffsetAndGarbageLeavesThePlaceEmpt
     EXPECT_FALSE(dialog.hasPicture(kClientArea));
     // Only picture frames and the client area take pictures.
     EXPECT_FALSE(dialog.setPicture(test::kLabel, 0, 0, png));
+}
+
+TEST_F(DialogControlsTest, AHighDensityPictureTakesTheRoomOfItsPixelsOverItsRatio)
+{
+    // Twice the pixels at ratio 2: the same 10 x 8 place as the plain picture above.
+    ASSERT_TRUE(dialog.setPicture(test::kPicture, 5, 3, encodedImage(QSize(20, 16), QColor(255, 0, 0), "PNG"), 2.0));
+    const QImage drawn = dialog.control(test::kPicture)->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(14, 10), QColor(255, 0, 0));
+    EXPECT_NE(drawn.pixelColor(15, 4), QColor(255, 0, 0));
+    EXPECT_NE(drawn.pixelColor(6, 11), QColor(255, 0, 0));
+}
+
+TEST(CheckoutLogo, DrawnForTheScreensRatioWithTheSameShapes)
+{
+    QImage plain, dense;
+    const std::string plainPng = qk::ui::checkoutLogoPng(1.0);
+    const std::string densePng = qk::ui::checkoutLogoPng(2.0);
+    ASSERT_TRUE(plain.loadFromData(reinterpret_cast<const uchar*>(plainPng.data()), static_cast<int>(plainPng.size())));
+    ASSERT_TRUE(dense.loadFromData(reinterpret_cast<const uchar*>(densePng.data()), static_cast<int>(densePng.size())));
+    EXPECT_EQ(plain.size(), QSize(150, 34));
+    EXPECT_EQ(dense.size(), QSize(300, 68));
+    // The padlock's body and the transparent corner at the same places.
+    EXPECT_EQ(plain.pixelColor(14, 24), dense.pixelColor(28, 48));
+    EXPECT_EQ(dense.pixelColor(1, 1).alpha(), 0);
+    EXPECT_EQ(plain.pixelColor(1, 1).alpha(), 0);
 }
 
 TEST_F(DialogControlsTest, Windows1252TextRoundTripsThroughEveryKind)
