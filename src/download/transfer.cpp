@@ -21,6 +21,15 @@ namespace qk::download {
 namespace {
 
 constexpr long kMaxRedirects = 5;
+constexpr long kProxyAuthenticationRequired = 407;
+
+// The text of a connection that could not be made: the failure's code, then the message.
+std::string couldNotConnect(long code)
+{
+    std::string text = std::to_string(code);
+    text.append(kCouldNotConnectHostName);
+    return text;
+}
 
 struct CurlEasyDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -141,7 +150,7 @@ int Transfer::run()
     }
 
     CURL* h = curl.get();
-    platform::applyCommonOptions(h, {});
+    platform::applyCommonOptions(h, job_.caFile);
     curl_easy_setopt(h, CURLOPT_URL, job_.sourceUrl.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     // A file server may hand the file on to another: a few hops, never off the web.
@@ -151,6 +160,9 @@ int Transfer::run()
     curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    // A proxy's answer to CONNECT is not the file server's reply: the header scan must
+    // not take "200 Connection established" for a reply without length.
+    curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize));
     // The receive time-out: no byte for this long ends the transfer.
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, job_.receiveTimeoutSeconds);
@@ -193,11 +205,14 @@ int Transfer::run()
     }
 
     if (!headersDone_) {
+        // A proxy that refused the tunnel: the host was never reached. Its status says
+        // more than libcurl's code for it (a receive error).
+        long proxyStatus = 0;
+        if (curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &proxyStatus) == CURLE_OK && proxyStatus >= 300)
+            return fail(couldNotConnect(proxyStatus));
         if (code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_RESOLVE_PROXY ||
             code == CURLE_COULDNT_CONNECT) {
-            std::string text = std::to_string(static_cast<int>(code));
-            text.append(kCouldNotConnectHostName);
-            return fail(text);
+            return fail(couldNotConnect(static_cast<long>(code)));
         }
         return fail(kCouldNotConnectHostUrl);
     }
@@ -254,6 +269,12 @@ bool Transfer::header(std::string_view line)
 bool Transfer::headersComplete()
 {
     headersDone_ = true;
+    if (scan_.reply.status == kProxyAuthenticationRequired) {
+        // Only a proxy asks this, answering a plain request in the file server's place.
+        stop_ = Stop::HeaderRefused;
+        refusal_ = couldNotConnect(kProxyAuthenticationRequired);
+        return false;
+    }
     const ReplyVerdict verdict = judgeReply(scan_.reply, job_.expectedSize, resumeOffset_);
     if (verdict.kind == ReplyVerdict::Kind::Refused) {
         stop_ = Stop::HeaderRefused;

@@ -101,7 +101,7 @@ TEST_F(StoreFaults, AStoreThatStallsIsGivenUpWithinTheTimeOut)
         SCOPED_TRACE(tls ? "TLS" : "plain");
         {
             SCOPED_TRACE("accepts and never answers, not even the handshake");
-            expectFailed(exchange({.tls = tls, .silent = true}));
+            expectFailed(exchange({.tls = tls, .silent = true, .reply = "", .ending = Ending::Stall}));
         }
         {
             SCOPED_TRACE("reads the request and never answers");

@@ -223,6 +223,8 @@ void HostileServer::serve(int client)
         ::close(client);
         return;
     }
+    if (script_.pauseMilliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(script_.pauseMilliseconds));
     switch (script_.ending) {
     case Ending::Close:
         if (tls)

@@ -6,6 +6,7 @@
 // goes out of scope.
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -32,6 +33,9 @@ public:
         std::string reply;  // sent once the whole request has been read
         Ending ending = Ending::Close;
         std::string truncatedRecordText = "more data that never fully arrives";
+        // A pause between the reply and its ending, so that the client has read the
+        // reply before a reset (which would otherwise drop bytes still in flight).
+        int pauseMilliseconds = 0;
     };
 
     // TLS uses the PEM certificate and key given (the demo store's, so that its CA file
