@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace qk::test {
@@ -57,10 +59,27 @@ std::string refusal(int status, const char* reason, const char* extraHeader)
            "\r\nConnection: close\r\n\r\n" + body;
 }
 
+std::string base64(const std::string& bytes)
+{
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t group = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            group = (group << 8) | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k)
+            out += k <= n ? kDigits[(group >> (18 - 6 * k)) & 0x3F] : '=';
+    }
+    return out;
+}
+
 }  // namespace
 
-LoopbackProxy::LoopbackProxy(Answer answer) : answer_(answer)
+LoopbackProxy::LoopbackProxy(Answer answer, std::string credentials) : answer_(answer)
 {
+    if (!credentials.empty())
+        authorization_ = "Basic " + base64(credentials);
     listener_ = net::listenLoopback(port_);
     if (listener_ >= 0)
         acceptor_ = std::thread([this] { acceptLoop(); });
@@ -154,7 +173,9 @@ void LoopbackProxy::serve(int client)
         ::close(client);
         return;
     }
-    if (answer_ == Answer::AskCredentials) {
+    const bool authorised =
+        !authorization_.empty() && net::headerValue(head, "Proxy-Authorization") == authorization_;
+    if (answer_ == Answer::AskCredentials && !authorised) {
         net::sendAll(client, refusal(407, "Proxy Authentication Required",
                                      "Proxy-Authenticate: Basic realm=\"loopback\"\r\n"));
         ::close(client);

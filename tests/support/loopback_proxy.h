@@ -20,7 +20,9 @@ public:
         AskCredentials,  // 407 Proxy Authentication Required to everything
     };
 
-    explicit LoopbackProxy(Answer answer = Answer::Relay);
+    // `credentials` ("user:password"): with AskCredentials, a request that carries them
+    // (Basic) is relayed instead.
+    explicit LoopbackProxy(Answer answer = Answer::Relay, std::string credentials = {});
     ~LoopbackProxy();
     LoopbackProxy(const LoopbackProxy&) = delete;
     LoopbackProxy& operator=(const LoopbackProxy&) = delete;
@@ -45,6 +47,7 @@ private:
     void record(const std::string& method, const std::string& target);
 
     Answer answer_;
+    std::string authorization_;  // the Proxy-Authorization value accepted; empty: none
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
