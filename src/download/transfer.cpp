@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -122,6 +123,11 @@ private:
 
     Stop stop_ = Stop::None;
     std::string refusal_;
+
+    // For the receive time-out: when a byte last moved either way.
+    curl_off_t lastDown_ = 0;
+    curl_off_t lastUp_ = 0;
+    std::chrono::steady_clock::time_point lastActivity_ = std::chrono::steady_clock::now();
 };
 
 int Transfer::run()
@@ -164,10 +170,10 @@ int Transfer::run()
     // not take "200 Connection established" for a reply without length.
     curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize));
-    // The receive time-out: no byte for this long ends the transfer.
+    // The receive time-out: no connection, or no byte either way, for this long ends the
+    // transfer (the latter in onProgress: libcurl's low-speed check averages over
+    // several seconds and so fired seconds late).
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, job_.receiveTimeoutSeconds);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, job_.receiveTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
@@ -244,11 +250,19 @@ size_t Transfer::onBody(char* data, size_t size, size_t count, void* self)
     return static_cast<Transfer*>(self)->body(data, length) ? length : 0;
 }
 
-int Transfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int Transfer::onProgress(void* self, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up)
 {
     auto& transfer = *static_cast<Transfer*>(self);
     if (transfer.job_.abandon.load())
         return 1;
+    const auto now = std::chrono::steady_clock::now();
+    if (down != transfer.lastDown_ || up != transfer.lastUp_) {
+        transfer.lastDown_ = down;
+        transfer.lastUp_ = up;
+        transfer.lastActivity_ = now;
+    } else if (now - transfer.lastActivity_ >= std::chrono::seconds(transfer.job_.receiveTimeoutSeconds)) {
+        return 1;  // a failed read: what arrived stays, the transfer is not complete
+    }
     // A cancel while no data comes (connecting, a stalled server) would otherwise wait
     // for the next byte or the time-out; libcurl asks here at least once a second.
     if (transfer.job_.running.load() == 0 && transfer.stop_ == Stop::None) {
