@@ -45,6 +45,7 @@ public:
           settings(deployment.settingsDir),
           services(std::move(platformServices))
     {
+        downloadJob.caFile = deployment.caFile;
     }
 
     Agent(const Agent&) = delete;

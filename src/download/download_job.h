@@ -50,6 +50,9 @@ struct DownloadJob {
     platform::LocaleInfo* locale = nullptr;
     // A reply that sends no byte for this long is given up.
     long receiveTimeoutSeconds = 30;
+    // Extra CA certificate (PEM) trusted for HTTPS file servers besides the system
+    // store, as for the store exchange; empty: none.
+    std::string caFile;
 };
 
 // Starts the worker for one file. 1: started; 0: a download is already running;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -21,6 +22,15 @@ namespace qk::download {
 namespace {
 
 constexpr long kMaxRedirects = 5;
+constexpr long kProxyAuthenticationRequired = 407;
+
+// The text of a connection that could not be made: the failure's code, then the message.
+std::string couldNotConnect(long code)
+{
+    std::string text = std::to_string(code);
+    text.append(kCouldNotConnectHostName);
+    return text;
+}
 
 struct CurlEasyDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -113,6 +123,11 @@ private:
 
     Stop stop_ = Stop::None;
     std::string refusal_;
+
+    // For the receive time-out: when a byte last moved either way.
+    curl_off_t lastDown_ = 0;
+    curl_off_t lastUp_ = 0;
+    std::chrono::steady_clock::time_point lastActivity_ = std::chrono::steady_clock::now();
 };
 
 int Transfer::run()
@@ -141,7 +156,7 @@ int Transfer::run()
     }
 
     CURL* h = curl.get();
-    platform::applyCommonOptions(h, {});
+    platform::applyCommonOptions(h, job_.caFile);
     curl_easy_setopt(h, CURLOPT_URL, job_.sourceUrl.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     // A file server may hand the file on to another: a few hops, never off the web.
@@ -151,11 +166,14 @@ int Transfer::run()
     curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    // A proxy's answer to CONNECT is not the file server's reply: the header scan must
+    // not take "200 Connection established" for a reply without length.
+    curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize));
-    // The receive time-out: no byte for this long ends the transfer.
+    // The receive time-out: no connection, or no byte either way, for this long ends the
+    // transfer (the latter in onProgress: libcurl's low-speed check averages over
+    // several seconds and so fired seconds late).
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, job_.receiveTimeoutSeconds);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, job_.receiveTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
@@ -193,11 +211,14 @@ int Transfer::run()
     }
 
     if (!headersDone_) {
+        // A proxy that refused the tunnel: the host was never reached. Its status says
+        // more than libcurl's code for it (a receive error).
+        long proxyStatus = 0;
+        if (curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &proxyStatus) == CURLE_OK && proxyStatus >= 300)
+            return fail(couldNotConnect(proxyStatus));
         if (code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_RESOLVE_PROXY ||
             code == CURLE_COULDNT_CONNECT) {
-            std::string text = std::to_string(static_cast<int>(code));
-            text.append(kCouldNotConnectHostName);
-            return fail(text);
+            return fail(couldNotConnect(static_cast<long>(code)));
         }
         return fail(kCouldNotConnectHostUrl);
     }
@@ -229,11 +250,19 @@ size_t Transfer::onBody(char* data, size_t size, size_t count, void* self)
     return static_cast<Transfer*>(self)->body(data, length) ? length : 0;
 }
 
-int Transfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int Transfer::onProgress(void* self, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up)
 {
     auto& transfer = *static_cast<Transfer*>(self);
     if (transfer.job_.abandon.load())
         return 1;
+    const auto now = std::chrono::steady_clock::now();
+    if (down != transfer.lastDown_ || up != transfer.lastUp_) {
+        transfer.lastDown_ = down;
+        transfer.lastUp_ = up;
+        transfer.lastActivity_ = now;
+    } else if (now - transfer.lastActivity_ >= std::chrono::seconds(transfer.job_.receiveTimeoutSeconds)) {
+        return 1;  // a failed read: what arrived stays, the transfer is not complete
+    }
     // A cancel while no data comes (connecting, a stalled server) would otherwise wait
     // for the next byte or the time-out; libcurl asks here at least once a second.
     if (transfer.job_.running.load() == 0 && transfer.stop_ == Stop::None) {
@@ -254,6 +283,12 @@ bool Transfer::header(std::string_view line)
 bool Transfer::headersComplete()
 {
     headersDone_ = true;
+    if (scan_.reply.status == kProxyAuthenticationRequired) {
+        // Only a proxy asks this, answering a plain request in the file server's place.
+        stop_ = Stop::HeaderRefused;
+        refusal_ = couldNotConnect(kProxyAuthenticationRequired);
+        return false;
+    }
     const ReplyVerdict verdict = judgeReply(scan_.reply, job_.expectedSize, resumeOffset_);
     if (verdict.kind == ReplyVerdict::Kind::Refused) {
         stop_ = Stop::HeaderRefused;

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -54,11 +55,74 @@ std::size_t appendChunk(char* data, std::size_t size, std::size_t count, void* u
         }
         sink->reply->append(data, n);
     } catch (const std::bad_alloc&) {
-        return 0;  // ends the transfer; what was read so far stays
+        return 0;  // ends the transfer as a failed one
     }
     const long long total = static_cast<long long>(*sink->replyBytes) + static_cast<long long>(n);
     *sink->replyBytes = total > INT_MAX ? INT_MAX : static_cast<int>(total);
     return n;
+}
+
+// Gives up on a peer that has moved no byte either way for the time-out. libcurl's own
+// low-speed check averages over several seconds, so it would only fire well after the
+// time-out once the request body had gone out.
+struct IdleWatch {
+    std::chrono::steady_clock::duration limit;
+    std::chrono::steady_clock::time_point lastActivity = std::chrono::steady_clock::now();
+    curl_off_t lastDown = 0;
+    curl_off_t lastUp = 0;
+};
+
+int watchIdle(void* userdata, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up)
+{
+    auto* watch = static_cast<IdleWatch*>(userdata);
+    const auto now = std::chrono::steady_clock::now();
+    if (down != watch->lastDown || up != watch->lastUp) {
+        watch->lastDown = down;
+        watch->lastUp = up;
+        watch->lastActivity = now;
+        return 0;
+    }
+    return now - watch->lastActivity >= watch->limit ? 1 : 0;  // non-zero ends the transfer
+}
+
+// How the latest reply head says its body ends. Only a body that runs to the end of the
+// connection needs a proof of that end.
+struct BodyEnd {
+    bool byLength = false;  // Content-Length or chunked: the body knows its own end
+    bool noBody = false;    // an interim 1xx head, 204 or 304
+};
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(text[i]) != lower(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
+std::size_t readHeaderLine(char* data, std::size_t size, std::size_t count, void* userdata)
+{
+    auto* end = static_cast<BodyEnd*>(userdata);
+    const std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) {
+        // Each reply head (a proxy's CONNECT answer, a redirect, the reply) starts afresh.
+        const std::size_t blank = line.find(' ');
+        const std::string_view code = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1, 3);
+        *end = BodyEnd{};
+        end->noBody = code.starts_with('1') || code == "204" || code == "304";
+    } else if (startsWithIgnoringCase(line, "content-length:")) {
+        end->byLength = true;
+    } else if (startsWithIgnoringCase(line, "transfer-encoding:")) {
+        for (std::size_t at = 0; at + 7 <= line.size(); ++at) {
+            if (startsWithIgnoringCase(line.substr(at), "chunked"))
+                end->byLength = true;
+        }
+    }
+    return size * count;
 }
 
 // The request's own URL: host, path and query of `url`, with the scheme and port that
@@ -125,6 +189,9 @@ int StoreRequest::send()
     CURL* h = easy.get();
     platform::applyCommonOptions(h, deployment_.caFile);
     ReplySink sink{easy.get(), &reply, &replyBytes, maxReplyBytes, false};
+    IdleWatch idle{std::chrono::seconds(giveUpSeconds)};
+    BodyEnd bodyEnd;
+    platform::TlsCloseWatch tlsClose;
     bool ok = curl_easy_setopt(h, CURLOPT_CURLU, target.get()) == CURLE_OK &&
               curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent) == CURLE_OK &&
               // The store speaks HTTP/1.1; keep the request line and headers as they are
@@ -137,9 +204,15 @@ int StoreRequest::send()
               // The platform client gives up on a peer that stops answering; without this
               // a server that accepts and then stays silent would hang the window forever.
               curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(giveUpSeconds)) == CURLE_OK &&
-              curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-              curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(giveUpSeconds)) == CURLE_OK;
+              curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &watchIdle) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_XFERINFODATA, &idle) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &readHeaderLine) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_HEADERDATA, &bodyEnd) == CURLE_OK;
     if (ok && isSecure) {
+        // Without the watch (another TLS library) no close is seen: a reply without
+        // length then fails, one with its length is still read whole.
+        (void)platform::watchTlsClose(h, tlsClose);
         ok = curl_easy_setopt(h, CURLOPT_POST, 1L) == CURLE_OK &&
              curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) == CURLE_OK &&
              curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK;
@@ -164,9 +237,18 @@ int StoreRequest::send()
         return kRequestNotCreated;
 
     // The outcome of the transfer is not a result of its own: a failed exchange is an
-    // empty (or partial) reply, which callers recognise.
-    (void)curl_easy_perform(h);
-    if (sink.tooLarge) {
+    // empty reply, which callers recognise. A reply that did not arrive whole (a time-out,
+    // a reset, a cut TLS record, a TLS reply ended by the connection without
+    // close_notify) is a failed one too: a piece of a catalog or a purchase list would
+    // otherwise pass for all of it.
+    const CURLcode outcome = curl_easy_perform(h);
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    const bool endUnproved = isSecure && !bodyEnd.byLength && !bodyEnd.noBody && !tlsClose.closeNotifySeen;
+    // 407 comes only from a proxy that wants credentials (a proxy for plain requests
+    // answers in place of the store): the store was never reached.
+    constexpr long kProxyAuthenticationRequired = 407;
+    if (outcome != CURLE_OK || sink.tooLarge || endUnproved || status == kProxyAuthenticationRequired) {
         std::string().swap(reply);  // a failed exchange, and its memory given back
         replyBytes = 0;
     }

@@ -42,8 +42,9 @@ public:
     FixedText<256> url;      // absolute URL; its scheme and port are ignored
     std::string body;        // sent as it stands
     std::string reply;       // binary-safe
-    // Seconds without a byte from the peer (or without a connection) after which the
-    // exchange gives up with what it has, as the platform's receive time-out does.
+    // Seconds without a byte either way (or without a connection) after which the
+    // exchange gives up, as the platform's receive time-out does; it is then a failed
+    // exchange (an empty reply).
     int giveUpSeconds = 60;
     // A reply larger than this ends the exchange as a failed one (an empty reply): no
     // store answer is that large, and reading on would only exhaust the memory.
@@ -52,8 +53,10 @@ public:
 
     void setUrl(std::string_view absoluteUrl) { url = absoluteUrl; }
 
-    // Network failures (unknown host, refused connection, TLS failure) are not codes:
-    // they show as an empty reply with result 0, and callers judge by replyBytes.
+    // Network failures (unknown host, refused connection or proxy, TLS failure, a reply
+    // cut short) are not codes: they show as an empty reply with result 0, and callers
+    // judge by replyBytes. The proxy variables of the environment (https_proxy,
+    // http_proxy, all_proxy, no_proxy) apply; a tunnel still verifies the store.
     int send();
 
 private:
