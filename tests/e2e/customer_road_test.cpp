@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <chrono>
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -429,6 +429,11 @@ protected:
         EXPECT_LE(written, after) << date;
         EXPECT_EQ(seen(window, ids::kFileStatus), "File: tov-1016.zip\nDownloaded on: " + date +
                                                       "\nVersion Downloaded: 1.0\nAvailable Version: 1.0");
+
+        // Open Downloaded File hands the same file to the desktop again.
+        click(window, ids::kOpenDownloadedFile);
+        ASSERT_EQ(browser_.opened.size(), 2u);
+        EXPECT_EQ(browser_.opened[1], browser_.opened[0]);
     }
 
     // The customer fetches the file again and cancels while it comes: no partial file
@@ -473,7 +478,7 @@ protected:
         EXPECT_FALSE(enabled(window, ids::kCancelDownload));
         EXPECT_FALSE(enabled(window, ids::kOpenDownloadedFile));
         EXPECT_TRUE(enabled(window, ids::kProductList));
-        EXPECT_EQ(browser_.opened.size(), 1u);  // nothing more was opened
+        EXPECT_EQ(browser_.opened.size(), 2u);  // nothing more was opened
 
         // The second download asked from byte 0, the old copy having been deleted.
         const std::string held = std::string("/sendfile.php?id=") + kFileName + "-hold65536";
@@ -506,6 +511,13 @@ protected:
         EXPECT_TRUE(enabled(window, ids::kLogin));
         EXPECT_FALSE(enabled(window, ids::kLogout));
         EXPECT_FALSE(enabled(window, ids::kEditAccount));
+        EXPECT_FALSE(enabled(window, ids::kApplyCoupon));
+        EXPECT_FALSE(enabled(window, ids::kAddToCart));
+        EXPECT_EQ(seen(window, ids::kCheckout), "Checkout (0) Items");
+        // Every refresh of the road (account, purchase, logout) kept one of each fixed entry.
+        const std::vector<std::string> categories = entries(window, ids::kCategoryBox);
+        for (const char* fixed : {"All Categories", "My Library", "------"})
+            EXPECT_EQ(std::count(categories.begin(), categories.end(), fixed), 1) << fixed;
         const Rows listed = rows(window, ids::kProductList);
         bool gliderForSale = false;
         for (const auto& row : listed) {
