@@ -325,6 +325,53 @@ TEST_F(DemoStoreTest, PrimaryDownRefusesConnectionsUntilUp) {
     EXPECT_EQ(file(store.filePrimaryPort(), "gen-10").status, 200);
 }
 
+TEST_F(DemoStoreTest, RedirectingSecondarySendsEveryRequestToTheMirror) {
+    const std::string mirror = "http://127.0.0.1:" + std::to_string(store.httpPort()) + "/mirror";
+    // The mirror answers like a file server: ranges and fault suffixes included.
+    const Reply mirrored = plain("/mirror/sendfile.php?id=gen-5000-cut4000");
+    EXPECT_EQ(mirrored.status, 200);
+    EXPECT_EQ(mirrored.body, expectedContent(0, 4000));
+    EXPECT_EQ(perform({mirror + "/sendfile.php?id=gen-5000", {"Range: bytes=1000-"}}).body, expectedContent(1000, 4000));
+    EXPECT_EQ(plain("/mirror/sendfile.php?id=nosuchfile").status, 404);
+    EXPECT_EQ(plain("/mirrored/sendfile.php?id=gen-10").status, 404);
+
+    ASSERT_TRUE(store.control("secondary", "redirect"));
+    store.clearRequests();
+    const Reply moved = file(store.fileSecondaryPort(), "gen-5000-rate4096", {"Range: bytes=10-"});
+    EXPECT_EQ(moved.status, 302);
+    EXPECT_EQ(moved.headers.at("location"), mirror + "/sendfile.php?id=gen-5000-rate4096");
+    EXPECT_EQ(file(store.filePrimaryPort(), "gen-10").status, 200);  // the primary still serves
+
+    // A client that follows the redirect gets the file from the mirror, its range with it.
+    CURL* curl = curl_easy_init();
+    std::string body;
+    const std::string url = "http://127.0.0.1:" + std::to_string(store.fileSecondaryPort()) + "/sendfile.php?id=gen-5000";
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_RANGE, "10-");
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    EXPECT_EQ(curl_easy_perform(curl), CURLE_OK);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+    EXPECT_EQ(status, 206);
+    EXPECT_EQ(body, expectedContent(10, 4990));
+
+    const auto logged = store.requests();
+    ASSERT_EQ(logged.size(), 4u);
+    EXPECT_EQ(logged[0].server, "file2");
+    EXPECT_EQ(logged[1].server, "file1");
+    EXPECT_EQ(logged[2].server, "file2");
+    EXPECT_EQ(logged[3].server, "http");
+    EXPECT_EQ(logged[3].target, "/mirror/sendfile.php?id=gen-5000");
+    EXPECT_EQ(logged[3].header("Range"), "bytes=10-");
+
+    ASSERT_TRUE(store.control("secondary", "serve"));
+    EXPECT_EQ(file(store.fileSecondaryPort(), "gen-10").status, 200);
+    EXPECT_FALSE(store.control("secondary", "elsewhere"));
+}
+
 TEST_F(DemoStoreTest, NotificationIsAGetWithBodyAndIsLogged) {
     store.clearRequests();
     const std::string body = "qk=2&action=qknotify&vendorid=tovrin";

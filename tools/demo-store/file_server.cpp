@@ -153,4 +153,21 @@ void serveFileRequest(const HttpRequest& request, HttpResponse& response, const 
     response.provider = [first](std::uint64_t offset, char* out, std::size_t n) { fillContent(first + offset, out, n); };
 }
 
+bool isMirrorRequest(const HttpRequest& request) {
+    return request.path.size() > kMirrorPrefix.size() && request.path.starts_with(kMirrorPrefix) &&
+           request.path[kMirrorPrefix.size()] == '/';
+}
+
+void serveMirrorRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile) {
+    HttpRequest onFileServer = request;
+    onFileServer.path = request.path.substr(kMirrorPrefix.size());
+    onFileServer.target = request.target.substr(kMirrorPrefix.size());
+    serveFileRequest(onFileServer, response, namedFile);
+}
+
+void redirectToMirror(const HttpRequest& request, HttpResponse& response, const std::string& mirrorOrigin) {
+    response.setText(302, "<!DOCTYPE html>\n<p>Moved to the mirror.</p>\n", "text/html");
+    response.headers.emplace_back("Location", mirrorOrigin + std::string(kMirrorPrefix) + request.target);
+}
+
 }  // namespace qk::demo

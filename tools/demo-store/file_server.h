@@ -18,6 +18,9 @@
 //   -redir<code>  a redirect (301, 302, 303, 307 or 308) to the same id without this
 //                 suffix, on the same server; several give several hops
 //   -redirftp     a redirect to an ftp:// address
+//
+// The same files are also kept on the store's plain-HTTP site below "/mirror", where the
+// secondary's redirecting mode sends every request.
 
 #include "form.h"
 #include "plain_http_server.h"
@@ -66,5 +69,16 @@ std::optional<ByteRange> parseRangeHeader(std::string_view value);
 
 // Answers one request to a file server.
 void serveFileRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile);
+
+// Where the mirror of the file servers lives on the plain-HTTP store site.
+inline constexpr std::string_view kMirrorPrefix = "/mirror";
+
+// True for a request to the mirror ("/mirror/sendfile.php?...").
+bool isMirrorRequest(const HttpRequest& request);
+// Answers a request to the mirror exactly as a file server answers its own path.
+void serveMirrorRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile);
+// A file server in redirecting mode: "302 Found" to the same target on the mirror, whose
+// origin ("http://127.0.0.1:<port>") is given.
+void redirectToMirror(const HttpRequest& request, HttpResponse& response, const std::string& mirrorOrigin);
 
 }  // namespace qk::demo

@@ -110,21 +110,34 @@ int main(int argc, char** argv) {
     const auto fileHandler = [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
         qk::demo::serveFileRequest(request, response, namedFile);
     };
+    // Set once the plain-HTTP port is bound, before any server thread starts.
+    std::string mirrorOrigin;
+    qk::demo::StoreControls* switches = nullptr;
     qk::demo::PlainHttpServer file1("file1", log, fileHandler);
-    qk::demo::PlainHttpServer file2("file2", log, fileHandler);
+    qk::demo::PlainHttpServer file2("file2", log, [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
+        if (switches->secondaryRedirects())
+            qk::demo::redirectToMirror(request, response, mirrorOrigin);
+        else
+            qk::demo::serveFileRequest(request, response, namedFile);
+    });
     qk::demo::StoreControls controls([&](bool up) { return file1.setAccepting(up); });
+    switches = &controls;
     if (options.catalogSize > 0) qk::demo::useGeneratedCatalog(options.catalogSize);
     qk::demo::AccountBook accounts(options.catalogSize > 0 ? options.ownedProducts : 0);
     qk::demo::PaypalSessions paypal;
     qk::demo::StoreContext store{controls, accounts, paypal};
     qk::demo::PlainHttpServer http("http", log, [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
-        qk::demo::servePlainSite(request, response, pictures, store);
+        if (qk::demo::isMirrorRequest(request))
+            qk::demo::serveMirrorRequest(request, response, namedFile);
+        else
+            qk::demo::servePlainSite(request, response, pictures, store);
     });
     qk::demo::HttpsStore https(log, store);
 
     if (!file1.bind(options.file1Port, error) || !file2.bind(options.file2Port, error) ||
         !http.bind(options.httpPort, error) || !https.start(certificate, options.httpsPort, error))
         return fail(error);
+    mirrorOrigin = "http://127.0.0.1:" + std::to_string(http.port());
     file1.start();
     file2.start();
     http.start();

@@ -30,6 +30,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         return false;
     }
     if (name == "primary" && (value == "down" || value == "up")) return setPrimaryAccepting_(value == "up");
+    if (name == "secondary" && (value == "serve" || value == "redirect")) {
+        std::lock_guard lock(mutex_);
+        secondaryRedirects_ = value == "redirect";
+        return true;
+    }
     if (name == "notificationid" && value.size() <= 10) {
         std::lock_guard lock(mutex_);
         notificationId_ = value;
@@ -72,6 +77,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
 std::string StoreControls::fileIdSuffix() const {
     std::lock_guard lock(mutex_);
     return fileIdSuffix_;
+}
+
+bool StoreControls::secondaryRedirects() const {
+    std::lock_guard lock(mutex_);
+    return secondaryRedirects_;
 }
 
 std::string StoreControls::postProcessReply() const {

@@ -4,6 +4,8 @@
 //   catalog=normal|errversion|webpage|error1|empty|headeronly|allhidden
 //                                                               what the catalog script answers
 //   primary=down|up                                             primary file server refuses connections
+//   secondary=serve|redirect                                    redirect: the secondary file server sends
+//                                                               every request on to the mirror (302)
 //   notification=on|off                                         off: the notification reply is empty
 //   notificationid=<up to 10 characters>                         the notification's identifier field
 //   notificationtext=<text>                                     its text (empty: a reply of the field alone)
@@ -36,6 +38,8 @@ public:
     std::string notificationId() const;
     std::optional<std::string> notificationText() const;  // unset: the store's own
     std::string fileIdSuffix() const;
+    // The secondary file server redirects every request to the mirror.
+    bool secondaryRedirects() const;
     // The file id "/vngetfile.asp" hands out for every owned file; empty: the order's own.
     std::string servedFile() const;
     bool postProcessFails() const;
@@ -56,6 +60,7 @@ private:
     std::string notificationId_ = "1001";
     std::optional<std::string> notificationText_;  // unset: the store's own text
     std::string fileIdSuffix_;
+    bool secondaryRedirects_ = false;
     std::string servedFile_;
     bool postProcessFails_ = false;
     std::string postProcessReply_;
