@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project needs (build, tests, demo store, fonts).
+# Installs the Debian 12 packages the project needs (build, tests, demo store, fonts,
+# the Debian package: dpkg-shlibdeps, file for cpack, the desktop entry and metainfo
+# validators).
 # Safe to run again: only missing packages are installed. Arguments add packages.
 set -euo pipefail
 
@@ -11,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-liberation
   curl ca-certificates
+  dpkg-dev file desktop-file-utils appstream
 )
 # Extra packages a script needs beyond these (the fuzz build's clang, say).
 packages+=("$@")

@@ -7,6 +7,7 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(QK_APP_ID));
     qk::app::AgentProgram program(qk::Deployment::fromEnvironment());
     if (program.start())
         application.exec();

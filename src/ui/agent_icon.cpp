@@ -1,6 +1,7 @@
 #include "ui/agent_icon.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,14 +9,12 @@
 
 namespace qk::ui {
 
-namespace {
-
 // A blue rounded tile with a white shopping bag and a downward arrow: store and download.
-QPixmap drawAgentIcon(int size)
+QImage agentIconImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal s = size;
 
@@ -47,10 +46,9 @@ QPixmap drawAgentIcon(int size)
     arrow.lineTo(s * 0.45, s * 0.58);
     arrow.closeSubpath();
     painter.drawPath(arrow);
-    return pixmap;
+    painter.end();
+    return image;
 }
-
-}  // namespace
 
 QIcon iconById(int iconId)
 {
@@ -58,7 +56,7 @@ QIcon iconById(int iconId)
         return {};
     QIcon icon;
     for (const int size : {16, 32, 48})
-        icon.addPixmap(drawAgentIcon(size));
+        icon.addPixmap(QPixmap::fromImage(agentIconImage(size)));
     return icon;
 }
 
