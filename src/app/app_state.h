@@ -2,7 +2,9 @@
 // The main window's process-wide state: the preset vendor, the download base, the
 // window's table of the catalog's products, list selection and login display state.
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/catalog.h"
@@ -14,11 +16,28 @@ namespace qk::app {
 // write for the list and the panel to show. Valid until the catalog is fetched again,
 // which empties the window's table first.
 struct ListedProduct {
+    // What a coupon applied to the product leaves: few products ever get one, so the
+    // others cost one pointer for it.
+    struct Coupon {
+        FixedText<11> price;
+        FixedText<17> code;
+    };
+
     const ProductRecord* source = nullptr;
-    FixedText<11> price;  // what the window shows: the record's price, or a coupon's
-    FixedText<17> couponCode;
+    std::unique_ptr<Coupon> coupon;  // null until a coupon is applied
 
     [[nodiscard]] const ProductRecord& record() const { return *source; }
+    // What the window shows: the record's price (held to the window's 10 bytes), or the
+    // coupon's.
+    [[nodiscard]] std::string_view price() const
+    {
+        return coupon ? std::string_view(coupon->price) : cutToField(source->price(), 11);
+    }
+    [[nodiscard]] std::string_view couponCode() const { return coupon ? std::string_view(coupon->code) : std::string_view(); }
+    void applyCoupon(std::string_view price, std::string_view code)
+    {
+        coupon = std::make_unique<Coupon>(Coupon{price, code});
+    }
 };
 
 struct AppState {

@@ -92,8 +92,8 @@ void takeBundleOffer(Agent& agent, ui::DialogView& view)
     product.bundleOffer.name = bundle.name;
     product.bundleOffer.discountedPrice = bundle.discountedPrice;
     for (const ListedProduct& listed : agent.appState.products) {
-        if (listed.record().productId == bundleId) {
-            product.bundleOffer.cartTag = listed.record().cartCode;
+        if (listed.record().productId() == bundleId) {
+            product.bundleOffer.cartTag = listed.record().cartCode();
             break;
         }
     }
@@ -114,12 +114,12 @@ void showProductForSale(Agent& agent, ui::DialogView& view, const ListedProduct&
 
     CurrentProduct& product = agent.currentProduct;
     showFileStatusVariant(product, view);
-    product.productId = record.productId;
-    product.productName = record.name;
-    product.priceText = listed.price.str();
-    product.salePriceText = record.salePrice;
-    product.bundleInfo = record.offer;
-    product.cartTag = record.cartCode;
+    product.productId = record.productId();
+    product.productName = record.name();
+    product.priceText = listed.price();
+    product.salePriceText = record.salePrice();
+    product.bundleInfo = record.offer();
+    product.cartTag = record.cartCode();
     product.onSale = !product.salePriceText.empty() &&
                      readMoney(product.salePriceText) < readMoney(product.priceText);
     takeBundleOffer(agent, view);
@@ -140,7 +140,7 @@ void showCartCaption(Agent& agent, ui::DialogView& view, const ListedProduct& li
         view.setText(ids::kPriceNote, "This product is on sale! Now: $" + product.salePriceText +
                                           " (was $" + product.priceText + ").");
     } else {
-        caption += listed.price.str();
+        caption += listed.price();
         view.setText(ids::kPriceNote, "");
     }
     caption += ")";
@@ -151,7 +151,7 @@ void showCartCaption(Agent& agent, ui::DialogView& view, const ListedProduct& li
 
 void showPicture(Agent& agent, ui::DialogView& view, const ProductRecord& record)
 {
-    const std::string path = productPicturePath(agent.appState.vendorId, record.productId,
+    const std::string path = productPicturePath(agent.appState.vendorId, record.productId(),
                                                 agent.currentProduct.priceText == "legacy");
     // A picture that cannot be fetched or decoded leaves the frame empty.
     view.setPicture(ids::kPictureFrame, 0, 0, fetchStorePicture(agent.deployment, path));
@@ -214,7 +214,7 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
 
     int index = -1;
     for (std::size_t i = 0; i < state.products.size(); ++i) {
-        if (state.products[i].record().name == name) {
+        if (state.products[i].record().name() == name) {
             index = static_cast<int>(i);
             break;
         }
@@ -232,7 +232,7 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
     view.setVisible(ids::kFileBox, false);
 
     std::string orderRecord;
-    if (findOrder(agent.purchases, agent.cart.giftMode, record.productId, &orderRecord,
+    if (findOrder(agent.purchases, agent.cart.giftMode, record.productId(), &orderRecord,
                   kOrderRecordBuffer) == 1)
         showOwnedProduct(agent, view, orderRecord);
     else
@@ -240,9 +240,9 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
 
     view.setText(ids::kOrderLink, orderLinkText(product));
     showCartCaption(agent, view, listed);
-    view.setText(ids::kProductInformation, record.information);
-    product.supportUrl = record.supportLink;
-    product.longDescription = record.description;
+    view.setText(ids::kProductInformation, std::string(record.information()));
+    product.supportUrl = record.supportLink();
+    product.longDescription = record.description();
     view.setVisible(ids::kReadMore, !product.longDescription.empty());
     showPicture(agent, view, record);
 }

@@ -74,7 +74,7 @@ private:
 std::optional<std::string> priceWordForSale(const ListedProduct& product, int ownership)
 {
     const ProductRecord& record = product.record();
-    const std::string& price = product.price.str();
+    const std::string price(product.price());
     if (price == "beta") {
         // Beta products are shown to visitors only; a logged-in customer who does not
         // own one does not see it.
@@ -84,8 +84,8 @@ std::optional<std::string> priceWordForSale(const ListedProduct& product, int ow
     }
     if (price == "free" || price == "legacy")
         return std::nullopt;
-    const std::string& sale = record.salePrice;
-    return "$" + (sale.empty() ? price : sale);
+    const std::string_view sale = record.salePrice();
+    return "$" + (sale.empty() ? price : std::string(sale));
 }
 
 }  // namespace
@@ -116,25 +116,25 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
 
     for (const ListedProduct& product : state.products) {
         const ProductRecord& record = product.record();
-        if (!(record.hidden == "No") || findOrder(purchases, giftMode, record.productId) != 1)
+        if (record.hidden() != "No" || findOrder(purchases, giftMode, record.productId()) != 1)
             continue;
-        if (record.price == "free")
+        if (record.price() == "free")
             continue;
-        fill.add("* " + record.name.str(), firstCategory(record.categories), "Library");
+        fill.add("* " + std::string(record.name()), firstCategory(record.categories()), "Library");
     }
 
     if (!filter.libraryOnly) {
         for (const ListedProduct& product : state.products) {
             const ProductRecord& record = product.record();
-            if (!(record.hidden == "No"))
+            if (record.hidden() != "No")
                 continue;
-            const int ownership = findOrder(purchases, giftMode, record.productId);
+            const int ownership = findOrder(purchases, giftMode, record.productId());
             if (ownership >= 1)
                 continue;
             auto priceWord = priceWordForSale(product, ownership);
             if (!priceWord)
                 continue;
-            fill.add(record.name.str(), firstCategory(record.categories), std::move(*priceWord));
+            fill.add(std::string(record.name()), firstCategory(record.categories()), std::move(*priceWord));
         }
     }
     fill.finish();

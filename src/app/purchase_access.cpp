@@ -42,8 +42,7 @@ void applyCoupon(Agent& agent, ui::DialogView& view)
     if (applied.applied && state.selectedProduct >= 0 &&
         static_cast<std::size_t>(state.selectedProduct) < state.products.size()) {
         ListedProduct& listed = state.products[static_cast<std::size_t>(state.selectedProduct)];
-        listed.price = applied.price;
-        listed.couponCode = applied.code;
+        listed.applyCoupon(applied.price, applied.code);
     }
 }
 

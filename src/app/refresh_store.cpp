@@ -111,7 +111,7 @@ void MainWindow::rebuildList()
     const std::size_t count = std::min(records.size(), static_cast<std::size_t>(std::max(state.productCount, 0)));
     state.products.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        state.products.push_back({&records[i], records[i].price.str(), {}});
+        state.products.push_back({&records[i], nullptr});
 
     fillProductList(view, state, agent_.purchases, agent_.cart.giftMode, "");
 

@@ -63,8 +63,8 @@ std::string_view bundleDefinition(const Catalog& catalog, std::string_view bundl
 {
     std::string_view definition;
     for (const auto& record : catalog.catalogRecords)
-        if (record.productId == bundleId && record.hidden == "No")
-            definition = record.offer;
+        if (record.productId() == bundleId && record.hidden() == "No")
+            definition = record.offer();
     return definition;
 }
 
@@ -88,11 +88,11 @@ int addBundle(const CartContext& context, std::string_view bundleId, std::string
             return cart_result::kNoSlotForMember;
         lastMemberAdded = false;
         for (const auto& record : context.catalog.catalogRecords) {
-            if (!(record.productId == memberId) || !(record.hidden == "No"))
+            if (record.productId() != memberId || record.hidden() != "No")
                 continue;
-            slot->price = moneyText(readMoney(record.price) * factor);
-            slot->productId = record.productId.str();
-            slot->title = record.name.str();
+            slot->price = moneyText(readMoney(record.price()) * factor);
+            slot->productId = record.productId();
+            slot->title = record.name();
             slot->linkedId = bundleId;
             slot->tax = taxFor(slot->price, context.session);
             stampVendor(*slot, context.session);

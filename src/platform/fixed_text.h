@@ -10,6 +10,16 @@
 
 namespace qk {
 
+// `text` as a fixed-size field of `width` bytes (terminator included) holds it: up to its
+// first NUL, and at most width - 1 bytes.
+[[nodiscard]] constexpr std::string_view cutToField(std::string_view text, std::size_t width)
+{
+    const auto nul = text.find('\0');
+    if (nul != std::string_view::npos)
+        text = text.substr(0, nul);
+    return text.substr(0, std::min(text.size(), width - 1));
+}
+
 template <std::size_t Width>
 class FixedText {
     static_assert(Width >= 1, "a field holds at least its terminator");
@@ -26,13 +36,7 @@ public:
     FixedText& operator=(const std::string& text) { assign(text); return *this; }
     FixedText& operator=(const char* text) { assign(text ? std::string_view(text) : std::string_view()); return *this; }
 
-    void assign(std::string_view text)
-    {
-        const auto nul = text.find('\0');
-        if (nul != std::string_view::npos)
-            text = text.substr(0, nul);
-        value_.assign(text.substr(0, std::min(text.size(), capacity)));
-    }
+    void assign(std::string_view text) { value_.assign(cutToField(text, Width)); }
 
     void clear() { value_.clear(); }
     [[nodiscard]] bool empty() const { return value_.empty(); }

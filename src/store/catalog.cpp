@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "store/reply.h"
@@ -92,56 +93,95 @@ std::string centsText(bool negative, std::string cents)
 
 }  // namespace
 
+namespace {
+
+constexpr bool lengthsFitTheirBytes()
+{
+    for (int i = 0; i < ProductRecord::kFieldCount; ++i)
+        if (i != ProductRecord::kDescription && ProductRecord::kWidths[i] - 1 > 0xFF)
+            return false;
+    return true;
+}
+static_assert(lengthsFitTheirBytes(), "every field but the description fits a one-byte length");
+
+}  // namespace
+
+ProductRecord::ProductRecord(const ProductRecord& other)
+{
+    if (other.block_) {
+        const std::size_t size = other.blockSize();
+        block_ = std::make_unique_for_overwrite<unsigned char[]>(size);
+        std::memcpy(block_.get(), other.block_.get(), size);
+    }
+}
+
+ProductRecord& ProductRecord::operator=(const ProductRecord& other)
+{
+    if (this != &other)
+        *this = ProductRecord(other);
+    return *this;
+}
+
+std::size_t ProductRecord::length(int index) const
+{
+    // The description's second byte sits at the end of the one-byte lengths.
+    const unsigned char* lengths = block_.get();
+    if (index == kDescription)
+        return lengths[kDescription] | (static_cast<std::size_t>(lengths[kFieldCount]) << 8);
+    return lengths[index];
+}
+
+std::size_t ProductRecord::blockSize() const
+{
+    std::size_t size = kLengthBytes;
+    for (int i = 0; i < kFieldCount; ++i)
+        size += length(i);
+    return size;
+}
+
+void ProductRecord::assign(const std::string_view (&fields)[kFieldCount])
+{
+    std::string_view cut[kFieldCount];
+    std::size_t textBytes = 0;
+    for (int i = 0; i < kFieldCount; ++i) {
+        cut[i] = cutToField(fields[i], kWidths[i]);
+        textBytes += cut[i].size();
+    }
+    if (textBytes == 0) {
+        block_.reset();
+        return;
+    }
+    // Built in a new block first: the fields may be views into the current one.
+    auto block = std::make_unique_for_overwrite<unsigned char[]>(kLengthBytes + textBytes);
+    unsigned char* text = block.get() + kLengthBytes;
+    for (int i = 0; i < kFieldCount; ++i) {
+        block[i] = static_cast<unsigned char>(cut[i].size() & 0xFF);
+        if (!cut[i].empty())
+            std::memcpy(text, cut[i].data(), cut[i].size());
+        text += cut[i].size();
+    }
+    block[kFieldCount] = static_cast<unsigned char>(cut[kDescription].size() >> 8);
+    block_ = std::move(block);
+}
+
 void ProductRecord::setField(int index, std::string_view value)
 {
-    switch (index) {
-    case 0: productId = value; break;
-    case 1: name = value; break;
-    case 2: price = value; break;
-    case 3: text3 = value; break;
-    case 4: description = value; break;
-    case 5: information = value; break;
-    case 6: categories = value; break;
-    case 7: hidden = value; break;
-    case 8: text8 = value; break;
-    case 9: text9 = value; break;
-    case 10: text10 = value; break;
-    case 11: text11 = value; break;
-    case 12: salePrice = value; break;
-    case 13: text13 = value; break;
-    case 14: cartCode = value; break;
-    case 15: text15 = value; break;
-    case 16: supportLink = value; break;
-    case 17: text17 = value; break;
-    case 18: offer = value; break;
-    default: break;
-    }
+    if (index < 0 || index >= kFieldCount)
+        return;
+    std::string_view fields[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i)
+        fields[i] = i == index ? value : field(i);
+    assign(fields);
 }
 
 std::string_view ProductRecord::field(int index) const
 {
-    switch (index) {
-    case 0: return productId;
-    case 1: return name;
-    case 2: return price;
-    case 3: return text3;
-    case 4: return description;
-    case 5: return information;
-    case 6: return categories;
-    case 7: return hidden;
-    case 8: return text8;
-    case 9: return text9;
-    case 10: return text10;
-    case 11: return text11;
-    case 12: return salePrice;
-    case 13: return text13;
-    case 14: return cartCode;
-    case 15: return text15;
-    case 16: return supportLink;
-    case 17: return text17;
-    case 18: return offer;
-    default: return {};
-    }
+    if (!block_ || index < 0 || index >= kFieldCount)
+        return {};
+    std::size_t offset = kLengthBytes;
+    for (int i = 0; i < index; ++i)
+        offset += length(i);
+    return {reinterpret_cast<const char*>(block_.get()) + offset, length(index)};
 }
 
 int parseCatalogReply(std::string_view reply, Catalog& catalog, std::string& header)
@@ -182,9 +222,7 @@ int parseCatalogReply(std::string_view reply, Catalog& catalog, std::string& hea
             ++count;
         if (count < ProductRecord::kFieldCount)
             continue;  // not a product row; indexing it would read past its fields
-        ProductRecord& record = catalog.catalogRecords.emplace_back();
-        for (int i = 0; i < ProductRecord::kFieldCount; ++i)
-            record.setField(i, fields[i]);
+        catalog.catalogRecords.emplace_back().assign(fields);
     }
     catalog.catalogLoaded = true;
     return static_cast<int>(catalog.catalogRecords.size());
@@ -271,11 +309,11 @@ int findProductPrice(const Catalog& catalog, std::string_view productId, int per
 {
     for (std::size_t i = 0; i < catalog.catalogRecords.size(); ++i) {
         const ProductRecord& record = catalog.catalogRecords[i];
-        if (record.productId.str() != productId || record.hidden.str() != "No")
+        if (record.productId() != productId || record.hidden() != "No")
             continue;
-        out.name = record.name.str();
-        out.price = record.price.str();
-        out.discountedPrice = percent <= 0 ? record.price.str() : discountedPrice(record.price, percent);
+        out.name = record.name();
+        out.price = record.price();
+        out.discountedPrice = percent <= 0 ? std::string(record.price()) : discountedPrice(record.price(), percent);
         return static_cast<int>(i);
     }
     return -1;

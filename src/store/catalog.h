@@ -1,6 +1,8 @@
 #pragma once
 // The preset vendor's catalog: one request at start-up, kept as ordered product records.
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,32 +13,87 @@
 
 namespace qk {
 
-// One catalog entry: the 19 fields of a catalog row, each cut to its width.
-struct ProductRecord {
-    FixedText<17> productId;       // bundles begin with "bndl-"
-    FixedText<101> name;
-    FixedText<7> price;            // "29.95", or "beta", "free", "legacy"
-    FixedText<11> text3;
-    FixedText<15001> description;  // long description ("Read More...")
-    FixedText<201> information;    // short information
-    FixedText<151> categories;     // comma-separated
-    FixedText<4> hidden;           // "Yes" or "No"
-    FixedText<3> text8;
-    FixedText<151> text9;
-    FixedText<151> text10;
-    FixedText<101> text11;
-    FixedText<7> salePrice;        // empty when not on sale
-    FixedText<5> text13;
-    FixedText<3> cartCode;         // carried into the cart entry
-    FixedText<3> text15;
-    FixedText<256> supportLink;
-    FixedText<3> text17;
-    FixedText<181> offer;          // "percent|bundle id"; for a bundle: "percent|member,member"
-
+// One catalog entry: the 19 fields of a catalog row, each cut as a fixed-size field of its
+// width holds it (at most width - 1 bytes, and only up to an embedded NUL).
+//
+// A catalog holds tens of thousands of records, so a record keeps its fields packed in
+// one block of its own: the fields' lengths, then their texts one after another. A
+// record without a field set holds no block at all. Fields are read as views into the
+// block, valid until the record is changed or destroyed.
+class ProductRecord {
+public:
+    // Field indexes, in the order of a catalog row.
+    enum Field : int {
+        kProductId,    // bundles begin with "bndl-"
+        kName,
+        kPrice,        // "29.95", or "beta", "free", "legacy"
+        kText3,
+        kDescription,  // long description ("Read More...")
+        kInformation,  // short information
+        kCategories,   // comma-separated
+        kHidden,       // "Yes" or "No"
+        kText8,
+        kText9,
+        kText10,
+        kText11,
+        kSalePrice,    // empty when not on sale
+        kText13,
+        kCartCode,     // carried into the cart entry
+        kText15,
+        kSupportLink,
+        kText17,
+        kOffer,        // "percent|bundle id"; for a bundle: "percent|member,member"
+    };
     static constexpr int kFieldCount = 19;
-    // Sets field `index` (0…18) from `value`, cut to the field's width.
+    // Each field's width: the bytes of its C field, terminator included.
+    static constexpr std::size_t kWidths[kFieldCount] = {17, 101, 7, 11, 15001, 201, 151, 4, 3, 151,
+                                                         151, 101, 7, 5, 3, 3, 256, 3, 181};
+
+    ProductRecord() = default;
+    ProductRecord(const ProductRecord& other);
+    ProductRecord& operator=(const ProductRecord& other);
+    ProductRecord(ProductRecord&&) noexcept = default;
+    ProductRecord& operator=(ProductRecord&&) noexcept = default;
+    ~ProductRecord() = default;
+
+    // Sets all 19 fields at once, field i from fields[i], each cut to its width.
+    void assign(const std::string_view (&fields)[kFieldCount]);
+    // Sets field `index` (0…18) from `value`, cut to the field's width; other indexes
+    // change nothing.
     void setField(int index, std::string_view value);
+    // Field `index` as held; empty for an index outside 0…18.
     [[nodiscard]] std::string_view field(int index) const;
+
+    [[nodiscard]] std::string_view productId() const { return field(kProductId); }
+    [[nodiscard]] std::string_view name() const { return field(kName); }
+    [[nodiscard]] std::string_view price() const { return field(kPrice); }
+    [[nodiscard]] std::string_view text3() const { return field(kText3); }
+    [[nodiscard]] std::string_view description() const { return field(kDescription); }
+    [[nodiscard]] std::string_view information() const { return field(kInformation); }
+    [[nodiscard]] std::string_view categories() const { return field(kCategories); }
+    [[nodiscard]] std::string_view hidden() const { return field(kHidden); }
+    [[nodiscard]] std::string_view text8() const { return field(kText8); }
+    [[nodiscard]] std::string_view text9() const { return field(kText9); }
+    [[nodiscard]] std::string_view text10() const { return field(kText10); }
+    [[nodiscard]] std::string_view text11() const { return field(kText11); }
+    [[nodiscard]] std::string_view salePrice() const { return field(kSalePrice); }
+    [[nodiscard]] std::string_view text13() const { return field(kText13); }
+    [[nodiscard]] std::string_view cartCode() const { return field(kCartCode); }
+    [[nodiscard]] std::string_view text15() const { return field(kText15); }
+    [[nodiscard]] std::string_view supportLink() const { return field(kSupportLink); }
+    [[nodiscard]] std::string_view text17() const { return field(kText17); }
+    [[nodiscard]] std::string_view offer() const { return field(kOffer); }
+
+private:
+    // The block: one length byte per field, two (low byte first) for the description,
+    // which alone may exceed 255 bytes; then the texts in field order.
+    static constexpr std::size_t kLengthBytes = kFieldCount + 1;
+    static_assert(kWidths[kDescription] - 1 <= 0xFFFF, "the description's length fits two bytes");
+
+    [[nodiscard]] std::size_t length(int index) const;
+    [[nodiscard]] std::size_t blockSize() const;
+
+    std::unique_ptr<unsigned char[]> block_;
 };
 
 struct Catalog {

@@ -2,6 +2,7 @@
 
 #include "ui/dialog_widgets.h"
 #include "ui/link_markup.h"
+#include "ui/report_list.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -13,7 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace qk::ui {
 
@@ -59,10 +60,11 @@ QLabel* makeLink(QWidget* parent)
     return label;
 }
 
-QTableWidget* makeReportList(QWidget* parent)
+QTableView* makeReportList(QWidget* parent)
 {
-    auto* list = new QTableWidget(parent);
-    list->setColumnCount(0);
+    // The rows live in a compact model owned by the view (see ui/report_list.h).
+    auto* list = new QTableView(parent);
+    list->setModel(new ReportListModel(list));
     list->setSortingEnabled(false);
     list->setShowGrid(false);
     list->setWordWrap(false);

@@ -14,7 +14,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include <algorithm>
@@ -163,11 +163,11 @@ void QtDialog::connectControl(const ControlSpec& row, const Control& control)
                          [this, id](int index) { command(id, Notify::SelectionChanged, index); });
         break;
     case ControlKind::ListViewReport: {
-        auto* list = static_cast<QTableWidget*>(widget);
+        auto* list = static_cast<QTableView*>(widget);
         QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, list,
                          [this, id, list] {
                              if (!quietList_)
-                                 command(id, Notify::ItemChanged, list->currentRow());
+                                 command(id, Notify::ItemChanged, list->currentIndex().row());
                          });
         break;
     }

@@ -2,9 +2,9 @@
 #include "ui/qt_dialog.h"
 
 #include "platform/text_encoding.h"
+#include "ui/report_list.h"
 
-#include <QHeaderView>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace qk::ui {
 
@@ -15,23 +15,31 @@ QString toQt(const std::string& cp1252)
     return QString::fromUtf8(platform::cp1252ToUtf8(cp1252));
 }
 
+// A report list's rows: the view's own model (control_builder makes every report list
+// with one).
+ReportListModel* rowsOf(const QTableView* list)
+{
+    return list ? dynamic_cast<ReportListModel*>(list->model()) : nullptr;
+}
+
 }  // namespace
 
 void QtDialog::listSetColumns(int id, const std::vector<ListColumn>& columns)
 {
-    auto* list = widgetAs<QTableWidget>(id);
-    if (!list)
+    auto* list = widgetAs<QTableView>(id);
+    ReportListModel* rows = rowsOf(list);
+    if (!rows)
         return;
-    list->setColumnCount(static_cast<int>(columns.size()));
+    rows->setColumnCount(static_cast<int>(columns.size()));
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-        list->setHorizontalHeaderItem(i, new QTableWidgetItem(toQt(columns[i].title)));
+        rows->setColumnTitle(i, toQt(columns[i].title));
         list->setColumnWidth(i, columns[i].widthPixels);
     }
 }
 
 void QtDialog::listSetGridAndFullRow(int id)
 {
-    if (auto* list = widgetAs<QTableWidget>(id)) {
+    if (auto* list = widgetAs<QTableView>(id)) {
         list->setShowGrid(true);
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
     }
@@ -39,81 +47,69 @@ void QtDialog::listSetGridAndFullRow(int id)
 
 void QtDialog::listClear(int id)
 {
-    auto* list = widgetAs<QTableWidget>(id);
-    if (!list)
+    auto* list = widgetAs<QTableView>(id);
+    ReportListModel* rows = rowsOf(list);
+    if (!rows)
         return;
     quietList_ = true;
     list->clearSelection();
-    list->setRowCount(0);
+    rows->clear();
     quietList_ = false;
 }
 
 int QtDialog::listInsertRow(int id, int index, const std::vector<std::string>& cells)
 {
-    auto* list = widgetAs<QTableWidget>(id);
-    if (!list || index < 0)
+    ReportListModel* rows = rowsOf(widgetAs<QTableView>(id));
+    if (!rows || index < 0)
         return -1;
-    if (list->columnCount() == 0)
-        list->setColumnCount(1);  // the item text lives in column 0 even without columns
+    if (rows->columnCount() == 0)
+        rows->setColumnCount(1);  // the item text lives in column 0 even without columns
     // An index past the end appends, as the platform does.
-    const int row = std::min(index, list->rowCount());
+    const int row = std::min(index, rows->rowCount());
     quietList_ = true;
-    list->insertRow(row);
-    const int columns = std::min(static_cast<int>(cells.size()), list->columnCount());
-    for (int column = 0; column < columns; ++column) {
-        auto* item = new QTableWidgetItem(toQt(cells[static_cast<std::size_t>(column)]));
-        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        list->setItem(row, column, item);
-    }
+    rows->insertRow(row, cells);
     quietList_ = false;
     return row;
 }
 
 void QtDialog::listAppendRows(int id, const std::vector<std::vector<std::string>>& rows)
 {
-    auto* list = widgetAs<QTableWidget>(id);
-    if (!list || rows.empty())
+    auto* list = widgetAs<QTableView>(id);
+    ReportListModel* model = rowsOf(list);
+    if (!model || rows.empty())
         return;
-    if (list->columnCount() == 0)
-        list->setColumnCount(1);
-    // One resize and no repaint per row: tens of thousands of rows go in at once.
+    if (model->columnCount() == 0)
+        model->setColumnCount(1);
+    // One insertion and no repaint per row: tens of thousands of rows go in at once.
     quietList_ = true;
     list->setUpdatesEnabled(false);
-    const int first = list->rowCount();
-    list->setRowCount(first + static_cast<int>(rows.size()));
-    const int columnCount = list->columnCount();
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const std::vector<std::string>& cells = rows[r];
-        const int columns = std::min(static_cast<int>(cells.size()), columnCount);
-        for (int column = 0; column < columns; ++column) {
-            auto* item = new QTableWidgetItem(toQt(cells[static_cast<std::size_t>(column)]));
-            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            list->setItem(first + static_cast<int>(r), column, item);
-        }
-    }
+    model->appendRows(rows);
     list->setUpdatesEnabled(true);
     quietList_ = false;
 }
 
 int QtDialog::listRowCount(int id) const
 {
-    const auto* list = widgetAs<QTableWidget>(id);
-    return list ? list->rowCount() : 0;
+    const ReportListModel* rows = rowsOf(widgetAs<QTableView>(id));
+    return rows ? rows->rowCount() : 0;
 }
 
 std::string QtDialog::listCell(int id, int row, int column) const
 {
-    const auto* list = widgetAs<QTableWidget>(id);
-    if (!list || row < 0 || row >= list->rowCount() || column < 0 || column >= list->columnCount())
+    const ReportListModel* rows = rowsOf(widgetAs<QTableView>(id));
+    const std::optional<std::string_view> text = rows ? rows->cell(row, column) : std::nullopt;
+    if (!text)
         return {};
-    const QTableWidgetItem* item = list->item(row, column);
-    return item ? platform::utf8ToCp1252(item->text().toUtf8().toStdString()) : std::string();
+    // Read back through the toolkit's text, as the cell shows it.
+    const QString shown = QString::fromUtf8(QByteArrayView(text->data(), static_cast<qsizetype>(text->size())));
+    return platform::utf8ToCp1252(shown.toUtf8().toStdString());
 }
 
 void QtDialog::listSelectRow(int id, int row)
 {
-    auto* list = widgetAs<QTableWidget>(id);
-    if (!list || row < 0 || row >= list->rowCount())
+    auto* list = widgetAs<QTableView>(id);
+    const ReportListModel* rows = rowsOf(list);
+    if (!rows || row < 0 || row >= rows->rowCount())
         return;
     list->selectionModel()->setCurrentIndex(
         list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -121,10 +117,11 @@ void QtDialog::listSelectRow(int id, int row)
 
 int QtDialog::listFirstSelected(int id) const
 {
-    const auto* list = widgetAs<QTableWidget>(id);
-    if (!list)
+    const auto* list = widgetAs<QTableView>(id);
+    const ReportListModel* rows = rowsOf(list);
+    if (!rows)
         return -1;
-    for (int row = 0; row < list->rowCount(); ++row) {
+    for (int row = 0; row < rows->rowCount(); ++row) {
         if (list->selectionModel()->isRowSelected(row, QModelIndex()))
             return row;
     }

@@ -93,16 +93,16 @@ ProductRecord makeProduct(std::string_view id, std::string_view name, std::strin
                           std::string_view hidden)
 {
     ProductRecord record;
-    record.productId = id;
-    record.name = name;
-    record.price = price;
-    record.categories = categories;
-    record.salePrice = salePrice;
-    record.offer = offer;
-    record.cartCode = cartCode;
-    record.hidden = hidden;
-    record.information = std::string(name) + " information";
-    record.supportLink = "https://support.example/" + std::string(id);
+    record.setField(ProductRecord::kProductId, id);
+    record.setField(ProductRecord::kName, name);
+    record.setField(ProductRecord::kPrice, price);
+    record.setField(ProductRecord::kCategories, categories);
+    record.setField(ProductRecord::kSalePrice, salePrice);
+    record.setField(ProductRecord::kOffer, offer);
+    record.setField(ProductRecord::kCartCode, cartCode);
+    record.setField(ProductRecord::kHidden, hidden);
+    record.setField(ProductRecord::kInformation, std::string(name) + " information");
+    record.setField(ProductRecord::kSupportLink, "https://support.example/" + std::string(id));
     return record;
 }
 

@@ -56,7 +56,7 @@ void PanelFixture::setCatalog(const std::vector<ProductRecord>& products)
     agent_->catalog.catalogLoaded = true;
     agent_->appState.products.clear();
     for (const ProductRecord& record : agent_->catalog.catalogRecords)
-        agent_->appState.products.push_back({&record, record.price.str(), {}});
+        agent_->appState.products.push_back({&record, nullptr});
 }
 
 void PanelFixture::logIn(const std::vector<std::string>& orders)

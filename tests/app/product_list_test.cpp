@@ -89,5 +89,22 @@ TEST_F(ProductList, CategoriesAreAddedOnceEachIncludingTheEmptyOne)
     EXPECT_EQ(app::firstCategory(",Jets"), "");
 }
 
+TEST(ListedProductPrice, TheRecordsPriceUntilACouponIsAppliedThenTheCouponsCut)
+{
+    const ProductRecord record = makeProduct("p1", "Skylane", "29.95", "Aircraft");
+    app::ListedProduct listed{&record, nullptr};
+    EXPECT_EQ(listed.price(), "29.95");
+    EXPECT_EQ(listed.couponCode(), "");
+
+    // The window's fields: 10 bytes of price and 16 of code, as before.
+    listed.applyCoupon("26.95123456789", "SAVE10-ON-EVERYTHING");
+    EXPECT_EQ(listed.price(), "26.9512345");
+    EXPECT_EQ(listed.couponCode(), "SAVE10-ON-EVERYT");
+    EXPECT_EQ(record.price(), "29.95") << "the catalog's record is not touched";
+    listed.applyCoupon(std::string("19.95\0x", 8), "C");
+    EXPECT_EQ(listed.price(), "19.95");
+    EXPECT_EQ(listed.couponCode(), "C");
+}
+
 }  // namespace
 }  // namespace qk::test

@@ -34,11 +34,11 @@ struct CartWorld {
                    std::string_view offer = {}, std::string_view hidden = "No")
     {
         ProductRecord record;
-        record.productId = id;
-        record.name = name;
-        record.price = price;
-        record.offer = offer;
-        record.hidden = hidden;
+        record.setField(ProductRecord::kProductId, id);
+        record.setField(ProductRecord::kName, name);
+        record.setField(ProductRecord::kPrice, price);
+        record.setField(ProductRecord::kOffer, offer);
+        record.setField(ProductRecord::kHidden, hidden);
         catalog.catalogRecords.push_back(record);
     }
 

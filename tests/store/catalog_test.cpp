@@ -88,23 +88,23 @@ TEST(CatalogReply, RowsKeepNineteenFieldsCutToWidthAndShortRowsAreSkipped)
     ASSERT_EQ(catalog.catalogRecords.size(), 3u);
 
     const qk::ProductRecord& first = catalog.catalogRecords[0];
-    EXPECT_EQ(first.productId.str(), "p1");
-    EXPECT_EQ(first.name.str(), "p1-f1");
-    EXPECT_EQ(first.price.str(), "29.95");
-    EXPECT_EQ(first.hidden.str(), "No");
-    EXPECT_EQ(first.salePrice.str(), "p1-f12");
-    EXPECT_EQ(first.cartCode.str(), "p1") << "width 3 keeps 2 bytes";
-    EXPECT_EQ(first.offer.str(), "p1-f18");
+    EXPECT_EQ(first.productId(), "p1");
+    EXPECT_EQ(first.name(), "p1-f1");
+    EXPECT_EQ(first.price(), "29.95");
+    EXPECT_EQ(first.hidden(), "No");
+    EXPECT_EQ(first.salePrice(), "p1-f12");
+    EXPECT_EQ(first.cartCode(), "p1") << "width 3 keeps 2 bytes";
+    EXPECT_EQ(first.offer(), "p1-f18");
     for (int i = 0; i < qk::ProductRecord::kFieldCount; ++i)
         EXPECT_FALSE(first.field(i).empty()) << "field " << i;
 
-    EXPECT_EQ(catalog.catalogRecords[1].offer.str(), "p2-f18") << "fields after the 19th are ignored";
+    EXPECT_EQ(catalog.catalogRecords[1].offer(), "p2-f18") << "fields after the 19th are ignored";
 
     const qk::ProductRecord& third = catalog.catalogRecords[2];
-    EXPECT_EQ(third.productId.str(), "p3");
-    EXPECT_EQ(third.name.size(), 100u);
-    EXPECT_EQ(third.price.str(), "123456");
-    EXPECT_EQ(third.text3.str(), "p3-f3") << "the cut field does not spill into its neighbour";
+    EXPECT_EQ(third.productId(), "p3");
+    EXPECT_EQ(third.name().size(), 100u);
+    EXPECT_EQ(third.price(), "123456");
+    EXPECT_EQ(third.text3(), "p3-f3") << "the cut field does not spill into its neighbour";
 }
 
 TEST(CatalogRecords, GetProductCopiesOnlyLoadedRecordsInRange)
@@ -115,8 +115,8 @@ TEST(CatalogRecords, GetProductCopiesOnlyLoadedRecordsInRange)
     std::string header;
     qk::parseCatalogReply(reply("h", {row("a", "1", "No"), row("b", "2", "No")}), catalog, header);
     EXPECT_EQ(qk::getProduct(catalog, 1, out), 1);
-    EXPECT_EQ(out.productId.str(), "b");
-    EXPECT_EQ(out.information.str(), "b-f5");
+    EXPECT_EQ(out.productId(), "b");
+    EXPECT_EQ(out.information(), "b-f5");
     EXPECT_EQ(qk::getProduct(catalog, 2, out), -1);
     EXPECT_EQ(qk::getProduct(catalog, -1, out), -1);
 }

@@ -39,8 +39,8 @@ TEST_F(StoreFetch, CatalogArrivesAsRecordsAndEachStoreSwitchMapsToItsResult)
     EXPECT_EQ(catalog.catalogRecords.size(), static_cast<std::size_t>(count));
     EXPECT_FALSE(header.empty());
     for (const auto& record : catalog.catalogRecords) {
-        EXPECT_FALSE(record.productId.empty());
-        EXPECT_TRUE(record.hidden == "Yes" || record.hidden == "No") << record.productId.str();
+        EXPECT_FALSE(record.productId().empty());
+        EXPECT_TRUE(record.hidden() == "Yes" || record.hidden() == "No") << record.productId();
     }
     const auto logged = store.requests();
     ASSERT_EQ(logged.size(), 1u);

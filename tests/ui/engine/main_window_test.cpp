@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <filesystem>
 
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, EveryControlHasItsKindTextAndInitialState)
               Qt::AlignRight);
     EXPECT_EQ(qobject_cast<QLabel*>(dialog.control(kFolderPath))->frameShadow(), QFrame::Sunken);
 
-    EXPECT_NE(qobject_cast<QTableWidget*>(dialog.control(kProductList)), nullptr);
+    EXPECT_NE(qobject_cast<QTableView*>(dialog.control(kProductList)), nullptr);
     EXPECT_NE(qobject_cast<QComboBox*>(dialog.control(kFileBox)), nullptr);
     EXPECT_NE(qobject_cast<QCheckBox*>(dialog.control(kBundlePricing)), nullptr);
     EXPECT_NE(qobject_cast<QGroupBox*>(dialog.control(kOwnedGroup)), nullptr);
