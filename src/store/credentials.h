@@ -2,6 +2,7 @@
 // The saved login: email in plain text, password RC4-scrambled and written as
 // upper-case hexadecimal, both under the agent's settings key.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ std::string unscramble(std::string_view hexText);
 int saveCredentials(SettingsStore& settings, const Session& session);
 // 1 usable login loaded (session marked logged in); -1 unusable (both emptied); 0 no key.
 int loadCredentials(SettingsStore& settings, Session& session);
+// The login half of loadCredentials, from the two stored values as read (each as the
+// 255-byte buffer holds it): 1 usable (session marked logged in), -1 unusable (both
+// emptied). A missing or empty password keeps the session's.
+int takeStoredCredentials(const std::optional<std::string>& email,
+                          const std::optional<std::string>& password, Session& session);
 // Deletes both values; always 1.
 int deleteCredentials(SettingsStore& settings);
 

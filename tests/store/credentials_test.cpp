@@ -129,3 +129,22 @@ TEST_F(SavedLogin, StoredValuesReadAsTheirFirst255Bytes)
     // 400 stored digits: the first 255 give 127 bytes.
     EXPECT_EQ(session.password, std::string(127, 'p'));
 }
+
+TEST(StoredLogin, TakenFromTheValuesAsReadWithoutTheStore)
+{
+    qk::Session session;
+    EXPECT_EQ(qk::takeStoredCredentials(std::string("ann@example.com"), qk::scramble("password"), session), 1);
+    EXPECT_EQ(session.password, "password");
+    EXPECT_TRUE(session.hasLogin);
+
+    qk::Session cut;
+    EXPECT_EQ(qk::takeStoredCredentials(std::string(300, 'e'), qk::scramble("password"), cut), 1);
+    EXPECT_EQ(cut.email, std::string(255, 'e')) << "read through the 255-byte buffer";
+
+    qk::Session missing;
+    missing.password = "kept-password";
+    EXPECT_EQ(qk::takeStoredCredentials(std::string("ann@example.com"), std::nullopt, missing), 1)
+        << "no stored password keeps the session's";
+    EXPECT_EQ(qk::takeStoredCredentials(std::nullopt, std::nullopt, missing), -1);
+    EXPECT_TRUE(missing.email.empty() && missing.password.empty());
+}
