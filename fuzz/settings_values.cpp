@@ -97,14 +97,19 @@ void checkSavedLogin(std::string_view email, std::string_view password)
     else
         check(loaded.email == qk::settingText(email));
 
-    // A login saved from these texts loads back as the same login.
+    // A login saved from these texts loads back as the same login, or is not saved.
     qk::Session session;
     session.email = std::string(email);
     session.password = std::string(password);
-    if (!session.hasUsableLogin())
+    const auto saved = qk::storedLogin(session);
+    const bool fits = email.size() <= qk::kSettingMaxBytes && 2 * password.size() <= qk::kSettingMaxBytes &&
+                      email.find('\0') == std::string_view::npos && password.find('\0') == std::string_view::npos;
+    check(saved.has_value() == fits);
+    if (!saved || !session.hasUsableLogin())
         return;
+    check(saved->email == session.email && saved->password == qk::scramble(session.password));
     qk::Session again;
-    check(qk::takeStoredCredentials(session.email, qk::scramble(session.password), again) == 1);
+    check(qk::takeStoredCredentials(saved->email, saved->password, again) == 1);
     check(again.email == session.email && again.password == session.password);
 }
 

@@ -93,13 +93,31 @@ std::string unscramble(std::string_view hexText)
     return out;
 }
 
+std::optional<StoredLogin> storedLogin(const Session& session)
+{
+    const auto readsBack = [](std::string_view value) {
+        return value.size() <= kSettingMaxBytes && value.find('\0') == std::string_view::npos;
+    };
+    StoredLogin login{session.email, scramble(session.password)};
+    // A NUL in the password would end it when unscrambled.
+    if (!readsBack(login.email) || !readsBack(login.password) ||
+        session.password.find('\0') != std::string::npos)
+        return std::nullopt;
+    return login;
+}
+
 int saveCredentials(SettingsStore& settings, const Session& session)
 {
     if (!settings.keyExists(kSettingsKey) && !settings.createKey(kSettingsKey))
         return 0;
-    if (!settings.writeValue(kSettingsKey, kEmailValue, session.email))
+    const std::optional<StoredLogin> login = storedLogin(session);
+    if (!login) {
+        deleteCredentials(settings);
         return -1;
-    if (!settings.writeValue(kSettingsKey, kPasswordValue, scramble(session.password)))
+    }
+    if (!settings.writeValue(kSettingsKey, kEmailValue, login->email))
+        return -1;
+    if (!settings.writeValue(kSettingsKey, kPasswordValue, login->password))
         return -1;
     return 1;
 }
