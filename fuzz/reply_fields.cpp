@@ -6,6 +6,10 @@
 #include <string_view>
 
 #include "store/reply.h"
+#include "max_len.h"
+
+// Each field ends at the next separator, whatever came before: 1 KiB holds hundreds.
+QK_FUZZ_MAX_LEN(1024)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

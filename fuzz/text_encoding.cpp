@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/text_encoding.h"
+#include "max_len.h"
 
 namespace {
 
@@ -77,6 +78,9 @@ std::string referenceToCp1252(std::string_view in)
 }
 
 }  // namespace
+
+// One character at a time, none longer than four bytes: 512 bytes hold a hundred and more.
+QK_FUZZ_MAX_LEN(512)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

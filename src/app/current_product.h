@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/fixed_text.h"
+#include "store/order_record.h"
 
 namespace qk::app {
 
@@ -23,6 +24,7 @@ inline constexpr int kPrice = 11;
 inline constexpr int kPostProcess = 12;
 inline constexpr int kOrderNumber = 13;
 inline constexpr int kFieldCount = 14;
+static_assert(kFieldCount == static_cast<int>(kOrderFieldCount));
 }  // namespace order
 
 struct BundleOffer {
@@ -43,7 +45,7 @@ struct CurrentProduct {
     BundleOffer bundleOffer;
 
     bool owned = false;
-    std::array<std::string, order::kFieldCount> orderFields;  // owned product only
+    OrderFields orderFields;  // owned product only
 
     std::string fileSizeText;
     bool multiFile = false;

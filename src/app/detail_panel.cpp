@@ -8,6 +8,7 @@
 #include "commerce/money.h"
 #include "platform/byte_size_text.h"
 #include "platform/text_encoding.h"
+#include "store/order_record.h"
 #include "store/reply.h"
 #include "ui/resources/main_window.h"
 
@@ -37,10 +38,7 @@ void fillOwnedFiles(CurrentProduct& product, ui::DialogView& view)
     view.comboClear(ids::kFileBox);
     view.comboAdd(ids::kFileBox, kSelectFilePrompt);
     view.setEnabled(ids::kDownloadFile, false);
-    for (const std::string& entry : splitFields(files, '/')) {
-        const auto colon = entry.find(':');
-        std::string name = entry.substr(0, colon);
-        std::string size = colon == std::string::npos ? std::string() : entry.substr(colon + 1);
+    for (auto& [name, size] : readOrderFileList(files)) {
         view.comboAdd(ids::kFileBox, name);
         product.fileList.emplace_back(std::move(name), std::move(size));
     }
@@ -53,9 +51,7 @@ void showOwnedProduct(Agent& agent, ui::DialogView& view, const std::string& ord
 {
     CurrentProduct& product = agent.currentProduct;
     product.owned = true;
-    const FieldList fields = splitFields(orderRecord, '*');
-    for (std::size_t i = 0; i < fields.size() && i < product.orderFields.size(); ++i)
-        product.orderFields[i] = fields[i];
+    readOrderRecord(orderRecord, product.orderFields);
     product.productId = product.orderField(order::kProductId);
     product.productName = product.orderField(order::kProductName);
     product.selectedFile = product.orderField(order::kFiles);

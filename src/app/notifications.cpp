@@ -1,7 +1,5 @@
 #include "app/notifications.h"
 
-#include <charconv>
-
 #include "app/agent.h"
 #include "app/settings.h"
 #include "store/store_request.h"
@@ -14,20 +12,11 @@ namespace res = ui::resources;
 
 namespace {
 
-constexpr std::size_t kIdField = 10;
 constexpr std::string_view kMarkerSuffix = "notifyid";
 
 std::string markerName(const AppState& state)
 {
     return state.vendorId + std::string(kMarkerSuffix);
-}
-
-// The marker's leading decimal number; 0 when it has none.
-std::uint64_t leadingNumber(std::string_view text)
-{
-    std::uint64_t value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() ? value : 0;
 }
 
 class NotificationDialog final : public ui::DialogHandler {
@@ -115,24 +104,10 @@ int fetchNotification(const Deployment& deployment, AppState& state)
         state.notificationText.clear();
         return 0;
     }
-    const std::string& reply = request.reply;
-    state.notificationText = reply.size() > kIdField ? reply.substr(kIdField) : std::string();
-    state.notificationId.clear();
-    for (const char c : std::string_view(reply).substr(0, kIdField))
-        if (c != ' ')
-            state.notificationId.push_back(c);
+    NotificationReply notification = readNotificationReply(request.reply);
+    state.notificationText = std::move(notification.text);
+    state.notificationId = std::move(notification.id);
     return 1;
-}
-
-std::optional<std::uint64_t> notificationNumber(std::string_view id)
-{
-    std::uint64_t value = 0;
-    if (id.empty())
-        return std::nullopt;
-    const auto result = std::from_chars(id.data(), id.data() + id.size(), value);
-    if (result.ec != std::errc() || result.ptr != id.data() + id.size())
-        return std::nullopt;
-    return value;
 }
 
 void checkNotification(Agent& agent, ui::DialogView& view)
@@ -144,12 +119,11 @@ void checkNotification(Agent& agent, ui::DialogView& view)
     if (readSetting(agent.settings, markerName(state), marker) == 0)
         return;  // no settings key: the comparison does not run
     // An identifier that is no number can neither be compared nor stored as a marker.
-    const auto server = notificationNumber(state.notificationId);
-    if (!server) {
+    if (!notificationNumber(state.notificationId)) {
         state.notificationId.clear();
         return;
     }
-    if (leadingNumber(marker) < *server && !state.notificationText.empty())
+    if (notificationIsNew({state.notificationId, state.notificationText}, marker))
         openNotificationDialog(agent, view);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/notification_reply.h"
 #include "ui/dialog_view.h"
 
 namespace qk {
@@ -23,7 +24,7 @@ struct AppState;
 int fetchNotification(const Deployment& deployment, AppState& state);
 
 // The identifier as a number: plain decimal digits only, within 64 bits.
-std::optional<std::uint64_t> notificationNumber(std::string_view id);
+using qk::notificationNumber;
 
 // First paint: shows the notification when it is newer than the hidden one.
 void checkNotification(Agent& agent, ui::DialogView& view);

@@ -1,7 +1,5 @@
 #include "app/settings.h"
 
-#include "platform/fixed_text.h"
-#include "platform/text_encoding.h"
 #include "store/credentials.h"
 
 namespace qk {
@@ -13,10 +11,9 @@ int readSetting(const SettingsStore& settings, std::string_view name, std::strin
     const auto value = settings.readValue(kSettingsKey, name);
     if (!value)
         return 1;
-    // The text a 255-byte buffer holds: cut at its size and at an embedded NUL.
-    const FixedText<kSettingMaxBytes + 1> text(*value);
+    std::string text = settingText(*value);
     if (!text.empty())
-        buffer = text.str();
+        buffer = std::move(text);
     return 1;
 }
 
@@ -34,17 +31,7 @@ bool settingReadsBackWhole(std::string_view value)
 
 std::string readDownloadBase(const SettingsStore& settings, const Deployment& deployment)
 {
-    std::string base;
-    readSetting(settings, kFolderPathSetting, base);
-    if (base.size() == kSettingMaxBytes) {
-        // The path is the file system's UTF-8: half a character would name no folder at
-        // all and show as "?" in the panel.
-        if (const auto stored = settings.readValue(kSettingsKey, kFolderPathSetting))
-            base.resize(platform::utf8CutPoint(*stored, base.size()));
-    }
-    if (base.empty())
-        base = deployment.appDataDir.string();
-    return base;
+    return downloadBaseOf(settings.readValue(kSettingsKey, kFolderPathSetting), deployment.appDataDir.string());
 }
 
 }  // namespace qk

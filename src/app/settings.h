@@ -7,12 +7,12 @@
 
 #include "download/download_folder.h"
 #include "platform/deployment.h"
+#include "platform/setting_text.h"
 #include "platform/settings_store.h"
 
 namespace qk {
 
 inline constexpr std::string_view kFolderPathSetting = "FolderPath";
-inline constexpr std::size_t kSettingMaxBytes = 255;
 
 // 0 when the settings key cannot be opened, else 1. Reads at most 255 bytes and copies
 // them into `buffer` only when the value is present and not empty, so the buffer keeps

@@ -80,6 +80,28 @@ bool isValidPrice(std::string_view text)
     return nonZero || text.front() == '0';
 }
 
+CouponReply readCouponReply(std::string_view reply, bool automatic, std::string_view typedCode)
+{
+    CouponReply answer;
+    const FieldList fields = splitFields(reply, '|');
+    if (fields.size() != 2)
+        return answer;
+    if (fields[0] != "success") {
+        answer.kind = CouponReply::Kind::ServerMessage;
+        answer.serverMessage = fields[1];
+        return answer;
+    }
+    answer.price = fields[1];
+    answer.code = typedCode;
+    if (automatic) {
+        const FieldList parts = splitFields(fields[1], '*');
+        answer.price = parts[0];
+        answer.code = parts.size() > 1 ? parts[1] : std::string();
+    }
+    answer.kind = isValidPrice(answer.price) ? CouponReply::Kind::Price : CouponReply::Kind::InvalidPrice;
+    return answer;
+}
+
 AppliedCoupon applyCoupon(CouponEnvironment& environment, CouponProduct& product)
 {
     AppliedCoupon result;
@@ -119,36 +141,30 @@ AppliedCoupon applyCoupon(CouponEnvironment& environment, CouponProduct& product
 
     std::string reply;
     requestCoupon(environment.deployment, environment.session, product.productId, coupon, reply);
-    const FieldList fields = splitFields(reply, '|');
-    if (fields.size() != 2) {
+    const CouponReply answer = readCouponReply(reply, automatic, coupon);
+    switch (answer.kind) {
+    case CouponReply::Kind::Malformed:
         message(environment, "There was an error applying the selected coupon.", nullptr,
                 ui::mb::kIconExclamation);
         return result;
-    }
-    if (fields[0] != "success") {
-        const std::string& said = fields[1];
+    case CouponReply::Kind::ServerMessage:
         message(environment,
-                said.starts_with("We ")
-                    ? said
+                answer.serverMessage.starts_with("We ")
+                    ? answer.serverMessage
                     : "There was an error applying the coupon. The message received from the "
-                      "server is:\r\n\r\n" + said,
+                      "server is:\r\n\r\n" + answer.serverMessage,
                 "Server Message", ui::mb::kIconExclamation);
         return result;
-    }
-
-    std::string price = fields[1];
-    std::string code = coupon;
-    if (automatic) {
-        const FieldList parts = splitFields(fields[1], '*');
-        price = parts[0];
-        code = parts.size() > 1 ? parts[1] : std::string();
-    }
-    if (!isValidPrice(price)) {
+    case CouponReply::Kind::InvalidPrice:
         product.couponCode.clear();
         message(environment, "There selected coupon has an invalid configuration. Please contact support.",
                 nullptr, ui::mb::kIconExclamation);
         return result;
+    case CouponReply::Kind::Price:
+        break;
     }
+    const std::string& price = answer.price;
+    const std::string& code = answer.code;
     product.priceText = price;
     product.couponCode = code;
     if (code.empty())

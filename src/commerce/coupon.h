@@ -26,6 +26,19 @@ int requestCoupon(const Deployment& deployment, const Session& session, std::str
 // with a leading "0" ("0.00" and "12.50" are prices; "free", "", "12.50 USD" are not).
 bool isValidPrice(std::string_view text);
 
+// What a coupon reply says. "success|price" sets the price with the code typed; from the
+// auto-lookup "success|price*code" names the code too (none after a price without "*").
+// Any other two-field reply carries the store's message; a reply of another shape is
+// malformed.
+struct CouponReply {
+    enum class Kind { Malformed, ServerMessage, InvalidPrice, Price };
+    Kind kind = Kind::Malformed;
+    std::string serverMessage;  // ServerMessage: the second field
+    std::string price;          // InvalidPrice and Price
+    std::string code;           // Price: the code now in force; may be empty
+};
+CouponReply readCouponReply(std::string_view reply, bool automatic, std::string_view typedCode);
+
 // The product shown in the detail panel, as the coupon flow reads and changes it.
 struct CouponProduct {
     std::string productId;

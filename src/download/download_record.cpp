@@ -58,6 +58,21 @@ bool writeDownloadRecord(const std::string& path, const DownloadRecord& record, 
     return false;
 }
 
+RecordLines parseRecordLines(std::string_view text)
+{
+    RecordLines lines;
+    for (std::string& line : lines) {
+        if (text.empty())
+            break;
+        const std::size_t end = text.find('\n');
+        line.assign(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+    }
+    return lines;
+}
+
 std::optional<RecordLines> readRecordLines(const std::string& path)
 {
     std::error_code error;
@@ -67,14 +82,14 @@ std::optional<RecordLines> readRecordLines(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    RecordLines lines;
-    for (std::string& line : lines) {
-        if (!std::getline(in, line))
-            break;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    // Five short lines are all a record holds; whatever follows them is never looked at.
+    std::string text;
+    std::string line;
+    for (std::size_t n = 0; n < std::tuple_size_v<RecordLines> && std::getline(in, line); ++n) {
+        text += line;
+        text += '\n';
     }
-    return lines;
+    return parseRecordLines(text);
 }
 
 std::string_view recordValue(std::string_view line)

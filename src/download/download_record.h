@@ -36,6 +36,10 @@ bool writeDownloadRecord(const std::string& path, const DownloadRecord& record, 
 using RecordLines = std::array<std::string, 5>;
 std::optional<RecordLines> readRecordLines(const std::string& path);
 
+// The same five lines from a record's text already in memory: lines end at LF, one CR
+// before it is dropped.
+RecordLines parseRecordLines(std::string_view text);
+
 // What follows the first "=" of a line (the whole line when there is none).
 std::string_view recordValue(std::string_view line);
 

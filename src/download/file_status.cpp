@@ -11,6 +11,20 @@ namespace qk::download {
 
 FileStatus describeFileStatus(const FileStatusQuery& query)
 {
+    std::optional<RecordLines> record;
+    bool fileExists = false;
+    if (isSafeFileName(query.fileName)) {
+        const std::string path = joinDownloadPath(query.folder, query.fileName);
+        record = readRecordLines(path + std::string(kRecordSuffix));
+        std::error_code error;
+        fileExists = std::filesystem::exists(path, error);
+    }
+    return describeFileStatus(query, record, fileExists);
+}
+
+FileStatus describeFileStatus(const FileStatusQuery& query, const std::optional<RecordLines>& record,
+                              bool fileExists)
+{
     FileStatus status;
     status.sizeText = query.sizeText;
     if (query.multiFile) {
@@ -24,15 +38,8 @@ FileStatus describeFileStatus(const FileStatusQuery& query)
     }
 
     // A name that is not one plain file name is never looked up outside the folder.
-    const bool safe = isSafeFileName(query.fileName);
-    std::optional<RecordLines> record;
-    bool fileExists = false;
-    if (safe) {
+    if (isSafeFileName(query.fileName))
         status.downloadedFilePath = joinDownloadPath(query.folder, query.fileName);
-        record = readRecordLines(status.downloadedFilePath + std::string(kRecordSuffix));
-        std::error_code error;
-        fileExists = std::filesystem::exists(status.downloadedFilePath, error);
-    }
 
     std::string& text = status.panelText;
     if (record || fileExists) {

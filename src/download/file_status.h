@@ -2,10 +2,13 @@
 // What the file status panel says about the selected file: read from the file itself
 // and from its download record, whichever of the two is there.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "download/download_record.h"
 
 namespace qk::download {
 
@@ -30,5 +33,10 @@ struct FileStatus {
 };
 
 FileStatus describeFileStatus(const FileStatusQuery& query);
+
+// The same from what the disk holds, already looked up: the record beside the file (when
+// there is one) and whether the file itself is there.
+FileStatus describeFileStatus(const FileStatusQuery& query, const std::optional<RecordLines>& record,
+                              bool fileExists);
 
 }  // namespace qk::download

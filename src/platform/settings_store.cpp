@@ -156,11 +156,14 @@ std::optional<std::uint32_t> SettingsStore::readNumber(std::string_view keyPath,
                                                        std::string_view name) const
 {
     const auto text = readValue(keyPath, name);
-    if (!text)
-        return std::nullopt;
+    return text ? parseStoredNumber(*text) : std::nullopt;
+}
+
+std::optional<std::uint32_t> parseStoredNumber(std::string_view text)
+{
     std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size())
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
 }

@@ -4,6 +4,7 @@
 // and map to folders below the root. Writes are atomic (temp file + rename); folders are
 // created 0700, files 0600, so a saved login is readable by its owner only.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -38,5 +39,8 @@ public:
 private:
     std::filesystem::path root_;
 };
+
+// A stored number's bytes: plain decimal digits and nothing else, within 32 bits.
+std::optional<std::uint32_t> parseStoredNumber(std::string_view text);
 
 }  // namespace qk

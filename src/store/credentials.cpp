@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/fixed_text.h"
+#include "platform/setting_text.h"
 #include "platform/settings_store.h"
 
 namespace qk {
@@ -53,11 +53,11 @@ int hexDigit(char c)
     return -1;
 }
 
-// A stored value as the fixed 255-byte buffer it was read into sees it.
-std::string readStored(const SettingsStore& settings, std::string_view name)
+// The key schedule is the same for every text: made once, copied for each.
+Keystream freshKeystream()
 {
-    const auto value = settings.readValue(kSettingsKey, name);
-    return value ? FixedText<256>(*value).str() : std::string();
+    static const Keystream initial;
+    return initial;
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ std::string readStored(const SettingsStore& settings, std::string_view name)
 std::string scramble(std::string_view password)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    Keystream keystream;
+    Keystream keystream = freshKeystream();
     std::string out;
     out.reserve(password.size() * 2);
     for (const char c : password) {
@@ -78,7 +78,7 @@ std::string scramble(std::string_view password)
 
 std::string unscramble(std::string_view hexText)
 {
-    Keystream keystream;
+    Keystream keystream = freshKeystream();
     std::string out;
     for (std::size_t at = 0; at + 1 < hexText.size(); at += 2) {
         const int high = hexDigit(hexText[at]);
@@ -93,23 +93,40 @@ std::string unscramble(std::string_view hexText)
     return out;
 }
 
+std::optional<StoredLogin> storedLogin(const Session& session)
+{
+    const auto readsBack = [](std::string_view value) {
+        return value.size() <= kSettingMaxBytes && value.find('\0') == std::string_view::npos;
+    };
+    StoredLogin login{session.email, scramble(session.password)};
+    // A NUL in the password would end it when unscrambled.
+    if (!readsBack(login.email) || !readsBack(login.password) ||
+        session.password.find('\0') != std::string::npos)
+        return std::nullopt;
+    return login;
+}
+
 int saveCredentials(SettingsStore& settings, const Session& session)
 {
     if (!settings.keyExists(kSettingsKey) && !settings.createKey(kSettingsKey))
         return 0;
-    if (!settings.writeValue(kSettingsKey, kEmailValue, session.email))
+    const std::optional<StoredLogin> login = storedLogin(session);
+    if (!login) {
+        deleteCredentials(settings);
         return -1;
-    if (!settings.writeValue(kSettingsKey, kPasswordValue, scramble(session.password)))
+    }
+    if (!settings.writeValue(kSettingsKey, kEmailValue, login->email))
+        return -1;
+    if (!settings.writeValue(kSettingsKey, kPasswordValue, login->password))
         return -1;
     return 1;
 }
 
-int loadCredentials(SettingsStore& settings, Session& session)
+int takeStoredCredentials(const std::optional<std::string>& email,
+                          const std::optional<std::string>& password, Session& session)
 {
-    if (!settings.keyExists(kSettingsKey))
-        return 0;
-    session.email = readStored(settings, kEmailValue);
-    const std::string stored = readStored(settings, kPasswordValue);
+    session.email = email ? settingText(*email) : std::string();
+    const std::string stored = password ? settingText(*password) : std::string();
     if (!stored.empty())
         session.password = unscramble(stored);
     if (session.hasUsableLogin()) {
@@ -119,6 +136,14 @@ int loadCredentials(SettingsStore& settings, Session& session)
     session.email.clear();
     session.password.clear();
     return -1;
+}
+
+int loadCredentials(SettingsStore& settings, Session& session)
+{
+    if (!settings.keyExists(kSettingsKey))
+        return 0;
+    return takeStoredCredentials(settings.readValue(kSettingsKey, kEmailValue),
+                                 settings.readValue(kSettingsKey, kPasswordValue), session);
 }
 
 int deleteCredentials(SettingsStore& settings)

@@ -113,8 +113,7 @@ std::optional<std::string_view> Purchases::owningOrder(std::string_view productI
     return text(records_[found->second]);
 }
 
-int applyPurchasesReply(std::string_view reply, Session& session, Purchases& purchases,
-                        SettingsStore& settings)
+int parsePurchasesReply(std::string_view reply, Session& session, Purchases& purchases)
 {
     const bool success = startsWith(reply, token::kSuccess);
     // Only a success reply lists orders. Kept from any other reply ("Error: 2" with
@@ -130,7 +129,6 @@ int applyPurchasesReply(std::string_view reply, Session& session, Purchases& pur
         return static_cast<int>(purchases.rowCount()) - 1;
     }
     if (startsWith(reply, token::kError1)) {
-        deleteCredentials(settings);
         session.email.clear();
         session.password.clear();
         return -3;
@@ -141,6 +139,15 @@ int applyPurchasesReply(std::string_view reply, Session& session, Purchases& pur
         return 0;
     }
     return -4;
+}
+
+int applyPurchasesReply(std::string_view reply, Session& session, Purchases& purchases,
+                        SettingsStore& settings)
+{
+    const int result = parsePurchasesReply(reply, session, purchases);
+    if (result == -3)
+        deleteCredentials(settings);
+    return result;
 }
 
 int fetchPurchases(const Deployment& deployment, Session& session, Purchases& purchases,

@@ -61,6 +61,10 @@ private:
 int fetchPurchases(const Deployment& deployment, Session& session, Purchases& purchases,
                    SettingsStore& settings);
 
+// What a purchases reply says, without touching the settings: the same results as
+// applyPurchasesReply, whose only other work is deleting the saved login on -3.
+int parsePurchasesReply(std::string_view reply, Session& session, Purchases& purchases);
+
 // The reply half of fetchPurchases, for a reply already read (same results from -3 on).
 int applyPurchasesReply(std::string_view reply, Session& session, Purchases& purchases,
                         SettingsStore& settings);

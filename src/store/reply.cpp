@@ -1,10 +1,15 @@
 #include "store/reply.h"
 
+#include <algorithm>
+
 namespace qk {
 
 FieldList splitFields(std::string_view text, char separator)
 {
+    // Counted first, so a reply of many fields is not moved again and again as the list
+    // grows.
     FieldList fields;
+    fields.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) + 1);
     std::size_t start = 0;
     for (std::size_t at = text.find(separator); at != std::string_view::npos;
          at = text.find(separator, start)) {

@@ -8,6 +8,7 @@
 #include "download_fixture.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <ctime>
 
 namespace qk::download {
@@ -85,6 +86,27 @@ TEST(DownloadRecord, UnwritableOrUnreadableRecordsAreNoRecords)
     EXPECT_FALSE(readRecordLines((folder / "x.zip.cfg").string()));
     EXPECT_FALSE(readRecordLines((folder / "missing.cfg").string()));
     EXPECT_FALSE(writeDownloadRecord((folder / "gone" / "y.cfg").string(), {"P", "p", "y", "1"}, kFirstOfMarch));
+}
+
+TEST(DownloadRecord, ParsedFromMemoryLikeTheFile)
+{
+    const RecordLines lines = parseRecordLines("vnproduct=P\r\nvnproductid=p\nfilename=f\r\r\n");
+    EXPECT_EQ(lines[0], "vnproduct=P");
+    EXPECT_EQ(lines[1], "vnproductid=p") << "a bare LF ends a line too";
+    EXPECT_EQ(lines[2], "filename=f\r") << "only one CR is dropped";
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(parseRecordLines("a\nb\nc\nd\ne\nf\n")[4], "e") << "what follows the fifth line is not read";
+    EXPECT_EQ(parseRecordLines("no line end")[0], "no line end");
+
+    // A record of long lines reads the same from the file as from memory.
+    ScratchFolder folder;
+    const std::string path = (folder / "long.zip.cfg").string();
+    const std::string text = std::string(5000, 'n') + "\r\n\n" + std::string(3, '=') + "\nx\ny\nz";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << text;
+    }
+    EXPECT_EQ(readRecordLines(path), parseRecordLines(text));
 }
 
 class FileStatusTest : public ::testing::Test {

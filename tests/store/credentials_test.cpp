@@ -129,3 +129,56 @@ TEST_F(SavedLogin, StoredValuesReadAsTheirFirst255Bytes)
     // 400 stored digits: the first 255 give 127 bytes.
     EXPECT_EQ(session.password, std::string(127, 'p'));
 }
+
+// Found by the settings fuzzer: this 300-byte input, its first half saved as the email and
+// its second as the password, came back with a 127-byte password (the stored 300 hex
+// digits read through the 255-byte buffer). A login that cannot read back whole is not
+// saved, and no older saved login is left to stand in for it.
+TEST_F(SavedLogin, ALoginThatWouldReadBackCutIsNotSavedAndLeavesNoOlderOne)
+{
+    std::string input = "/home/pilot/";
+    for (int i = 0; i < 16; ++i)
+        input += "T\xC3\xA9l\xC3\xA9" "chargements/";
+    ASSERT_EQ(input.size(), 300u);
+
+    session.email = "old@example.com";
+    session.password = "oldpassword";
+    ASSERT_EQ(qk::saveCredentials(settings, session), 1);
+
+    session.email = input.substr(0, 150);
+    session.password = input.substr(150);
+    EXPECT_FALSE(qk::storedLogin(session).has_value());
+    EXPECT_EQ(qk::saveCredentials(settings, session), -1);
+    EXPECT_FALSE(settings.readValue(qk::kSettingsKey, "email"));
+    EXPECT_FALSE(settings.readValue(qk::kSettingsKey, "password"));
+    qk::Session loaded;
+    EXPECT_EQ(qk::loadCredentials(settings, loaded), -1) << "no login at all, not the old one";
+
+    // The longest password that fits (127 bytes) and one with a NUL byte.
+    session.password = std::string(127, 'p');
+    ASSERT_EQ(qk::saveCredentials(settings, session), 1);
+    ASSERT_EQ(qk::loadCredentials(settings, loaded), 1);
+    EXPECT_EQ(loaded.email, session.email);
+    EXPECT_EQ(loaded.password, session.password);
+    session.password = std::string("pass\0word", 9);
+    EXPECT_EQ(qk::saveCredentials(settings, session), -1);
+}
+
+TEST(StoredLogin, TakenFromTheValuesAsReadWithoutTheStore)
+{
+    qk::Session session;
+    EXPECT_EQ(qk::takeStoredCredentials(std::string("ann@example.com"), qk::scramble("password"), session), 1);
+    EXPECT_EQ(session.password, "password");
+    EXPECT_TRUE(session.hasLogin);
+
+    qk::Session cut;
+    EXPECT_EQ(qk::takeStoredCredentials(std::string(300, 'e'), qk::scramble("password"), cut), 1);
+    EXPECT_EQ(cut.email, std::string(255, 'e')) << "read through the 255-byte buffer";
+
+    qk::Session missing;
+    missing.password = "kept-password";
+    EXPECT_EQ(qk::takeStoredCredentials(std::string("ann@example.com"), std::nullopt, missing), 1)
+        << "no stored password keeps the session's";
+    EXPECT_EQ(qk::takeStoredCredentials(std::nullopt, std::nullopt, missing), -1);
+    EXPECT_TRUE(missing.email.empty() && missing.password.empty());
+}

@@ -209,3 +209,10 @@ TEST_F(PurchasesReply, NothingToListLeavesNoOrdersWhateverFollowsTheHeader)
     EXPECT_EQ(qk::findOrder(purchases, false, "p1", nullptr), 0);
     EXPECT_EQ(qk::findOrder(purchases, false, "#p2", nullptr), 0);
 }
+
+TEST_F(PurchasesReply, ParsingAloneLeavesTheSavedLoginToTheCaller)
+{
+    EXPECT_EQ(qk::parsePurchasesReply("Error:1", session, purchases), -3);
+    EXPECT_TRUE(session.email.empty() && session.password.empty());
+    EXPECT_TRUE(savedLoginPresent()) << "only applyPurchasesReply deletes it";
+}

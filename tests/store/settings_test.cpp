@@ -97,3 +97,16 @@ TEST_F(Settings, WriteReportsAKeyThatCannotBeCreatedOrAValueThatCannotBeSet)
     ASSERT_EQ(qk::writeSetting(settings, "/x", "FolderPath"), 1);
     EXPECT_EQ(qk::writeSetting(settings, "/x", "bad/name"), -1);
 }
+
+TEST(DownloadBase, FromTheStoredValueOrTheFallback)
+{
+    EXPECT_EQ(qk::downloadBaseOf(std::nullopt, "/fallback"), "/fallback");
+    EXPECT_EQ(qk::downloadBaseOf(std::string(), "/fallback"), "/fallback");
+    EXPECT_EQ(qk::downloadBaseOf(std::string("\0/data", 6), "/fallback"), "/fallback")
+        << "a value that reads empty through the buffer";
+    EXPECT_EQ(qk::downloadBaseOf(std::string("/data\0/games", 12), "/fallback"), "/data");
+    EXPECT_EQ(qk::parseStoredNumber("4294967295"), 4294967295u);
+    EXPECT_FALSE(qk::parseStoredNumber("4294967296"));
+    EXPECT_FALSE(qk::parseStoredNumber(" 6"));
+    EXPECT_FALSE(qk::parseStoredNumber(""));
+}
