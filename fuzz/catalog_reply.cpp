@@ -163,15 +163,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check(record.field(i).find('\0') == std::string_view::npos);
         if (r >= kPricedRecords)
             continue;
-        const qk::ProductOffer offer = qk::readOffer(record.offer);
+        const qk::ProductOffer offer = qk::readOffer(record.offer());
         check(offer.percent <= 100 && offer.percent >= -100000);
         for (const int percent : {offer.percent, 0, 20, 100, 101, -100000}) {
-            checkPrice(record.price, percent);
-            checkPrice(record.salePrice, percent);
-            checkPrice(record.text13, percent);
+            checkPrice(record.price(), percent);
+            checkPrice(record.salePrice(), percent);
+            checkPrice(record.field(qk::ProductRecord::kText13), percent);
         }
         qk::ProductPrice price;
-        const int index = qk::findProductPrice(catalog, record.productId, offer.percent, price);
+        const int index = qk::findProductPrice(catalog, record.productId(), offer.percent, price);
         check(index < static_cast<int>(catalog.catalogRecords.size()));
         qk::ProductRecord copy;
         check(qk::getProduct(catalog, 0, copy) == 1);
