@@ -13,7 +13,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QAbstractItemModel>
+#include <QTableView>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -218,15 +219,14 @@ int progress(QWidget& window, int id)
 std::vector<std::vector<std::string>> rows(QWidget& window, int id)
 {
     std::vector<std::vector<std::string>> cells;
-    auto* list = controlAs<QTableWidget>(window, id);
+    auto* list = controlAs<QTableView>(window, id);
     if (list == nullptr)
         return cells;
-    for (int row = 0; row < list->rowCount(); ++row) {
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
         std::vector<std::string> line;
-        for (int column = 0; column < list->columnCount(); ++column) {
-            const QTableWidgetItem* item = list->item(row, column);
-            line.push_back(item != nullptr ? utf8(item->text()) : std::string());
-        }
+        for (int column = 0; column < model->columnCount(); ++column)
+            line.push_back(utf8(model->index(row, column).data(Qt::DisplayRole).toString()));
         cells.push_back(std::move(line));
     }
     return cells;
@@ -280,14 +280,15 @@ void clickLink(QWidget& window, int id, int link)
 
 void clickRow(QWidget& window, int id, const std::string& firstCell)
 {
-    auto* list = controlAs<QTableWidget>(window, id);
+    auto* list = controlAs<QTableView>(window, id);
     if (!usable(list, id))
         return;
-    const auto found = list->findItems(QString::fromStdString(firstCell), Qt::MatchExactly);
-    const auto item = std::find_if(found.begin(), found.end(), [](const QTableWidgetItem* i) { return i->column() == 0; });
-    ASSERT_NE(item, found.end()) << "no row \"" << firstCell << "\"";
-    list->scrollToItem(*item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(*item).center());
+    const QAbstractItemModel* model = list->model();
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, QString::fromStdString(firstCell),
+                                               1, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << "no row \"" << firstCell << "\"";
+    list->scrollTo(found.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(found.front()).center());
 }
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs)
