@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "store/order_record.h"
 #include "store/purchases.h"
 #include "store/reply.h"

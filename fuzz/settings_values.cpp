@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/setting_text.h"
 #include "platform/settings_store.h"
 #include "store/credentials.h"

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project needs (build, tests, demo store, fonts,
-# the Debian package: dpkg-shlibdeps, file for cpack, the desktop entry and metainfo
-# validators).
+# Installs the Debian 12 packages the project needs (build and its compiler cache, tests,
+# demo store, fonts, the Debian package: dpkg-shlibdeps, file for cpack, the desktop entry
+# and metainfo validators).
 # Safe to run again: only missing packages are installed. Arguments add packages.
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev
   libcpp-httplib-dev libssl-dev openssl

@@ -2,7 +2,7 @@
 // logged in without a dialog: qk-bench-save-login SETTINGS_DIR EMAIL PASSWORD
 #include <cstdio>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/settings_store.h"
 #include "store/credentials.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "account/country_list.h"
-#include "account/session.h"
+#include "store/session.h"
 #include "account/verification_dialog.h"
 #include "platform/deployment.h"
 #include "platform/secret_text.h"

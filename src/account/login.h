@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "account/login_context.h"
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/fixed_text.h"
 
 namespace qk {

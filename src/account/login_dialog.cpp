@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/deployment.h"
 #include "platform/ports.h"
 #include "store/credentials.h"

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "commerce/cart.h"
 #include "store/credentials.h"
 #include "store/reply.h"
 
@@ -12,7 +11,7 @@ namespace {
 constexpr std::size_t kVendorIdMin = 6;
 }
 
-int setUpStore(Session& session, Cart& cart, SettingsStore& settings, std::string_view vendorId,
+int setUpStore(Session& session, SettingsStore& settings, std::string_view vendorId,
                std::string_view vendorName, std::string_view vendorPassword)
 {
     if (vendorName.empty() || vendorPassword.empty() || vendorId.size() < kVendorIdMin)
@@ -28,10 +27,6 @@ int setUpStore(Session& session, Cart& cart, SettingsStore& settings, std::strin
         if (!session.hasUsableLogin())
             loadCredentials(settings, session);
         session.currencySymbol = "$";
-        if (!session.storeReady) {
-            for (CartItem& slot : cart.items)
-                slot.clear();
-        }
         session.storeReady = true;
         return 1;
     } catch (const std::exception&) {

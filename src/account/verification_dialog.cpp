@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/deployment.h"
 #include "store/purchases.h"
 #include "store/reply.h"

@@ -10,8 +10,15 @@ namespace qk::app {
 int setUpStore(Agent& agent)
 {
     const AppState& state = agent.appState;
-    return qk::setUpStore(agent.session, agent.cart, agent.settings, state.vendorId,
-                          state.vendorName, state.vendorPassword);
+    const bool firstRun = !agent.session.storeReady;
+    const int result = qk::setUpStore(agent.session, agent.settings, state.vendorId,
+                                      state.vendorName, state.vendorPassword);
+    // A cart left from before the store was ready holds nothing the customer chose.
+    if (result == 1 && firstRun) {
+        for (CartItem& slot : agent.cart.items)
+            slot.clear();
+    }
+    return result;
 }
 
 int login(Agent& agent, ui::DialogView* owner)

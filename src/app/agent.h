@@ -3,7 +3,7 @@
 // that main() creates and hands by reference to the operations that need it. The
 // platform services are references so that tests can install fakes.
 
-#include "account/session.h"
+#include "store/session.h"
 #include "app/app_state.h"
 #include "app/current_product.h"
 #include "commerce/cart.h"

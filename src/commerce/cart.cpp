@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "commerce/money.h"
 #include "store/catalog.h"
 #include "store/purchases.h"

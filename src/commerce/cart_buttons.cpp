@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "ui/resources/main_window.h"
 
 namespace qk {

@@ -1,6 +1,6 @@
 #include "commerce/cart_dialog.h"
 
-#include "account/session.h"
+#include "store/session.h"
 #include "commerce/money.h"
 #include "ui/resources/cart_dialog.h"
 

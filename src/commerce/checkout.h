@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "commerce/cart.h"
 #include "platform/secret_text.h"
 #include "platform/deployment.h"

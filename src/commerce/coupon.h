@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "commerce/cart.h"
 #include "platform/deployment.h"
 #include "ui/dialog_view.h"

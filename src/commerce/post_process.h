@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/deployment.h"
 #include "platform/fixed_text.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "commerce/cart.h"
 #include "platform/secret_text.h"
 #include "ui/message_box.h"

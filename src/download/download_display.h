@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "download/download_job.h"
 #include "download/file_id.h"
 #include "platform/deployment.h"

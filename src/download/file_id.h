@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/deployment.h"
 
 namespace qk::download {

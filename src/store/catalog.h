@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/deployment.h"
 #include "platform/fixed_text.h"
 

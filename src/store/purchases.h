@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/deployment.h"
 
 namespace qk {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "account/login_context.h"
-#include "account/session.h"
+#include "store/session.h"
 #include "platform/ports.h"
 #include "platform/settings_store.h"
 #include "store/credentials.h"

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "account/store_setup.h"
-#include "commerce/cart.h"
 #include "platform/settings_store.h"
 #include "store/credentials.h"
 #include "../store/temp_folder.h"
@@ -13,27 +12,22 @@ protected:
     qk::test::TempFolder folder;
     qk::SettingsStore settings{folder.path()};
     qk::Session session;
-    qk::Cart cart;
 };
 
 }  // namespace
 
 TEST_F(StoreSetUp, BadVendorInputChangesNothing)
 {
-    cart.items[3].productId = "tov-1001";
-    EXPECT_EQ(qk::setUpStore(session, cart, settings, "tovri", "Tovrin Simulations", "pw"), -1);
-    EXPECT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "", "pw"), -1);
-    EXPECT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "Tovrin Simulations", ""), -1);
+    EXPECT_EQ(qk::setUpStore(session, settings, "tovri", "Tovrin Simulations", "pw"), -1);
+    EXPECT_EQ(qk::setUpStore(session, settings, "tovrin", "", "pw"), -1);
+    EXPECT_EQ(qk::setUpStore(session, settings, "tovrin", "Tovrin Simulations", ""), -1);
     EXPECT_FALSE(session.storeReady);
     EXPECT_TRUE(session.vendorId.empty());
-    EXPECT_EQ(cart.items[3].productId.str(), "tov-1001");
 }
 
-TEST_F(StoreSetUp, FillsTheSessionAndEmptiesTheCartOnlyOnTheFirstRun)
+TEST_F(StoreSetUp, FillsTheSession)
 {
-    cart.items[0].productId = "tov-1001";
-    cart.items[19].title = "left over";
-    ASSERT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "Tovrin Simulations", "s3cret&1"), 1);
+    ASSERT_EQ(qk::setUpStore(session, settings, "tovrin", "Tovrin Simulations", "s3cret&1"), 1);
     EXPECT_TRUE(session.storeReady);
     EXPECT_EQ(session.vendorId, "tovrin");
     EXPECT_EQ(session.vendorPassword, "s3cret&1");
@@ -41,17 +35,11 @@ TEST_F(StoreSetUp, FillsTheSessionAndEmptiesTheCartOnlyOnTheFirstRun)
     EXPECT_EQ(session.currencySymbol, "$");
     EXPECT_EQ(session.storeParams,
               "&vendor=Tovrin+Simulations&vendorid=tovrin&vendorpwd=s3cret&1&channel=0");
-    for (const auto& slot : cart.items)
-        EXPECT_TRUE(slot.isFree() && slot.title.empty());
-
-    cart.items[0].productId = "tov-1002";
-    ASSERT_EQ(qk::setUpStore(session, cart, settings, "tovrin", "Tovrin Simulations", "s3cret&1"), 1);
-    EXPECT_EQ(cart.items[0].productId.str(), "tov-1002") << "a later run keeps the cart";
 }
 
 TEST_F(StoreSetUp, OnlyTheVendorNameIsFormEncodedInTheStoreParameters)
 {
-    ASSERT_EQ(qk::setUpStore(session, cart, settings, "tov&ri=n", "A&B Sims/\xE9", "p w%d"), 1);
+    ASSERT_EQ(qk::setUpStore(session, settings, "tov&ri=n", "A&B Sims/\xE9", "p w%d"), 1);
     EXPECT_EQ(session.storeParams, "&vendor=A%26B+Sims%2f%e9&vendorid=tov&ri=n&vendorpwd=p w%d&channel=0");
     EXPECT_EQ(session.vendorName, "A&B Sims/\xE9") << "the name itself stays as it is";
 }
@@ -63,7 +51,7 @@ TEST_F(StoreSetUp, TakesTheSavedLoginOnlyWhenTheSessionHasNoUsableOne)
     ASSERT_EQ(qk::saveCredentials(settings, session), 1);
 
     qk::Session fresh;
-    ASSERT_EQ(qk::setUpStore(fresh, cart, settings, "tovrin", "Tovrin", "pw"), 1);
+    ASSERT_EQ(qk::setUpStore(fresh, settings, "tovrin", "Tovrin", "pw"), 1);
     EXPECT_EQ(fresh.email, "saved@example.com");
     EXPECT_EQ(fresh.password, "saved-password");
     EXPECT_TRUE(fresh.hasLogin);
@@ -71,7 +59,7 @@ TEST_F(StoreSetUp, TakesTheSavedLoginOnlyWhenTheSessionHasNoUsableOne)
     qk::Session typed;
     typed.email = "typed@example.com";
     typed.password = "typed-password";
-    ASSERT_EQ(qk::setUpStore(typed, cart, settings, "tovrin", "Tovrin", "pw"), 1);
+    ASSERT_EQ(qk::setUpStore(typed, settings, "tovrin", "Tovrin", "pw"), 1);
     EXPECT_EQ(typed.email, "typed@example.com");
     EXPECT_FALSE(typed.hasLogin) << "nothing loaded, nothing confirmed";
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "account/session.h"
+#include "store/session.h"
 #include "commerce/cart.h"
 #include "store/catalog.h"
 #include "store/purchases.h"

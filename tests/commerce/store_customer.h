@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(store_.ok()) << store_.error();
         deployment_ = store_.deployment(store_.stateDir() / "settings");
         settings_ = std::make_unique<SettingsStore>(deployment_.settingsDir);
-        ASSERT_EQ(setUpStore(session_, cart_, *settings_, "tovrin", "Tovrin Simulations", "tvS8x2Qa"), 1);
+        ASSERT_EQ(setUpStore(session_, *settings_, "tovrin", "Tovrin Simulations", "tvS8x2Qa"), 1);
         session_.email = "pilot@tovrin.example";
         session_.password = "skylane182";
         session_.hasLogin = true;
