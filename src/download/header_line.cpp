@@ -34,6 +34,12 @@ std::string_view headerValue(std::string_view line, std::string_view name)
     return value;
 }
 
+// A validator too long to keep beside a partial file counts as none.
+std::string validator(std::string_view value)
+{
+    return value.size() <= kMaxContentRangeValue ? std::string(value) : std::string();
+}
+
 }  // namespace
 
 HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
@@ -71,6 +77,10 @@ HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
             scan.reply.contentRange = std::string(value);
         else
             scan.reply.contentRange.reset();
+    } else if (startsWithNoCase(line, "ETag:")) {
+        scan.reply.etag = validator(headerValue(line, "ETag:"));
+    } else if (startsWithNoCase(line, "Last-Modified:")) {
+        scan.reply.lastModified = validator(headerValue(line, "Last-Modified:"));
     }
     return scan;
 }

@@ -23,7 +23,7 @@ struct HeaderScan {
 inline constexpr std::size_t kMaxContentRangeValue = 999;
 
 // The scan after one more header line (with or without its CR LF). Status line, Location,
-// Content-Length and Content-Range count, their names in any case; a Content-Length that
+// Content-Length, Content-Range, ETag and Last-Modified count, their names in any case; a Content-Length that
 // is not a plain unsigned number reads as 0 (missing). Lines outside a reply's headers
 // (the trailers of a chunked body) change nothing.
 HeaderScan readHeaderLine(HeaderScan scan, std::string_view line);
