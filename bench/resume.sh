@@ -56,7 +56,16 @@ start=$(date +%s.%N)
 end=$(date +%s.%N)
 received=$(sed -n 's/^received=//p' "$work/second.out")
 [ -n "$received" ] || { echo "the second run did not report what it received" >&2; exit 1; }
-echo "second run: received=$received missing=$missing in $(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.0f", (e - s) * 1000 }') ms; $(tail -2 "$work/second.out" | head -1)"
+echo "second run: received=$received missing=$missing in $(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.0f", (e - s) * 1000 }') ms; last text: $(grep '|Completed$' "$work/second.out" | tail -1)"
+
+# What the second run asked for, from the store's request log (hex fields, log_format.h).
+unhex() { printf '%b' "$(sed 's/../\\x&/g' <<<"$1")"; }
+asked=""
+for field in $(grep '^file1 ' "$work/state/requests.log" | tail -1 | cut -d' ' -f5-); do
+  name=$(unhex "${field%%:*}")
+  case "${name,,}" in range|if-range) asked+="$name: $(unhex "${field#*:}")  " ;; esac
+done
+echo "second run asked: $asked"
 
 # The reference: what the store serves, fetched whole by curl.
 curl -sS --fail -o "$work/reference.bin" "http://127.0.0.1:$(port_of file1)/sendfile.php?id=gen-$size"
