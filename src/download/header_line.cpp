@@ -49,6 +49,8 @@ HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
         // A new reply (after an interim 1xx one or a redirect): forget what came before.
         scan.reply = ReplyHeaders{};
         scan.redirected = false;
+        scan.etag.clear();
+        scan.lastModified.clear();
         const auto blank = line.find(' ');
         if (blank != std::string_view::npos) {
             const std::string_view code = line.substr(blank + 1, 3);
@@ -78,9 +80,9 @@ HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
         else
             scan.reply.contentRange.reset();
     } else if (startsWithNoCase(line, "ETag:")) {
-        scan.reply.etag = validator(headerValue(line, "ETag:"));
+        scan.etag = validator(headerValue(line, "ETag:"));
     } else if (startsWithNoCase(line, "Last-Modified:")) {
-        scan.reply.lastModified = validator(headerValue(line, "Last-Modified:"));
+        scan.lastModified = validator(headerValue(line, "Last-Modified:"));
     }
     return scan;
 }

@@ -17,6 +17,9 @@ struct HeaderScan {
     // Set by the blank line that ends the reply that counts: not an interim 1xx one, and
     // not a redirect that libcurl follows. Cleared by every other line.
     bool complete = false;
+    // The latest reply's validators, on which a partial file is continued; "" when none.
+    std::string etag;
+    std::string lastModified;
 };
 
 // A longer Content-Range value is not ours: it leaves the reply without one.

@@ -13,9 +13,6 @@ struct ReplyHeaders {
     long status = 0;
     std::uint64_t contentLength = 0;  // 0 when missing
     std::optional<std::string> contentRange;
-    // The validators a partial file is continued on; "" when the server sent none.
-    std::string etag;
-    std::string lastModified;
 };
 
 struct ReplyVerdict {

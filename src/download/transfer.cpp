@@ -113,7 +113,7 @@ private:
 
     bool header(std::string_view line);
     bool headersComplete();
-    [[nodiscard]] bool showsAnotherFile(const ReplyHeaders& reply) const;
+    [[nodiscard]] bool showsAnotherFile(const HeaderScan& scan) const;
     bool acceptPartial(const ReplyVerdict& verdict);
     bool commitPartial();
     bool body(const char* data, std::size_t size);
@@ -315,7 +315,7 @@ bool Transfer::header(std::string_view line)
 bool Transfer::headersComplete()
 {
     headersDone_ = true;
-    if (saved_ && showsAnotherFile(scan_.reply)) {
+    if (saved_ && showsAnotherFile(scan_)) {
         stop_ = Stop::Restart;
         return false;
     }
@@ -355,8 +355,9 @@ bool Transfer::headersComplete()
 // one the partial file was started with: the whole file (the range ignored, or If-Range
 // not met), another total or other validators, or bytes from elsewhere than its end.
 // An error reply says nothing about the file and fails as any other, keeping it.
-bool Transfer::showsAnotherFile(const ReplyHeaders& reply) const
+bool Transfer::showsAnotherFile(const HeaderScan& scan) const
 {
+    const ReplyHeaders& reply = scan.reply;
     if (reply.status == 200)
         return true;
     if (reply.status != 206 && reply.status != 416)
@@ -364,8 +365,8 @@ bool Transfer::showsAnotherFile(const ReplyHeaders& reply) const
     const auto range = reply.contentRange ? parseContentRange(*reply.contentRange) : std::nullopt;
     if (!range)
         return false;
-    if (range->totalText != saved_->totalText || reply.etag != saved_->etag ||
-        reply.lastModified != saved_->lastModified)
+    if (range->totalText != saved_->totalText || scan.etag != saved_->etag ||
+        scan.lastModified != saved_->lastModified)
         return true;
     // A file already whole: "416" with "bytes */total", or an empty range.
     if (range->total == resumeOffset_)
@@ -379,7 +380,7 @@ bool Transfer::acceptPartial(const ReplyVerdict& verdict)
 {
     if (job_.plan.orderedSize != 0 && verdict.total != job_.plan.orderedSize)
         return false;
-    const PartialIdentity identity{job_.plan.version, verdict.totalText, scan_.reply.etag, scan_.reply.lastModified};
+    const PartialIdentity identity{job_.plan.version, verdict.totalText, scan_.etag, scan_.lastModified};
     if ((!saved_ || *saved_ != identity) &&
         !writeIdentity(job_.finalPath + std::string(kPartIdentitySuffix), identity))
         return false;
