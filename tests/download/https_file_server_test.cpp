@@ -83,8 +83,13 @@ TEST_F(HttpsFileServer, ExactBytesOverVerifiedTlsAlsoWhenResumed)
     EXPECT_EQ(splitBars(text).back(), "Completed") << text;
     EXPECT_TRUE(readFile(partial) == generatedBytes(0, 3000000));
 
+    // A connection cut mid-file over TLS is an error, with what came kept intact.
+    const fs::path cut = folder_ / "cut.bin";
+    EXPECT_EQ(run(tlsUrl("gen-300000-cut40000"), cut, 300000), "Error: There was an unspecified error");
+    EXPECT_TRUE(readFile(cut) == generatedBytes(0, 40000));
+
     const auto seen = requestsOn("file1tls");
-    ASSERT_EQ(seen.size(), 2u) << "both went to the TLS file server";
+    ASSERT_EQ(seen.size(), 3u) << "all went to the TLS file server";
     EXPECT_EQ(seen[0].header("Range"), "bytes=0-");
     EXPECT_EQ(seen[1].header("Range"), "bytes=1234567-");
     EXPECT_TRUE(requestsOn("file1").empty());
