@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,14 +14,11 @@
 #include <map>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/settings_store.h"
 #include "store/credentials.h"
 #include "store/session.h"
 #include "support/demo_store.h"
-
-extern char** environ;
 
 namespace qk::test {
 namespace {
@@ -73,40 +68,27 @@ protected:
     Agent& launch()
     {
         const Deployment d = store_.deployment(settings_);
-        std::map<std::string, std::string> env;
-        for (char** entry = environ; *entry; ++entry) {
-            const std::string text(*entry);
-            const auto equals = text.find('=');
-            env[text.substr(0, equals)] = text.substr(equals + 1);
-        }
-        env["QT_QPA_PLATFORM"] = "offscreen";
-        env["QKAGENT_STORE_HOST"] = d.storeHost;
-        env["QKAGENT_STORE_HTTPS_PORT"] = std::to_string(d.storeHttpsPort);
-        env["QKAGENT_STORE_HTTP_PORT"] = std::to_string(d.storeHttpPort);
-        env["QKAGENT_FILE_HOST_PRIMARY"] = d.filePrimary;
-        env["QKAGENT_FILE_HOST_SECONDARY"] = d.fileSecondary;
-        env["QKAGENT_CA_FILE"] = d.caFile;
-        env["QKAGENT_SETTINGS_DIR"] = settings_.string();
-        env["XDG_DATA_HOME"] = (home_ / "data").string();
-        env["XDG_RUNTIME_DIR"] = (home_ / "runtime").string();
-        std::vector<std::string> texts;
-        for (const auto& [name, value] : env)
-            texts.push_back(name + "=" + value);
-        std::vector<char*> envp;
-        for (std::string& text : texts)
-            envp.push_back(text.data());
-        envp.push_back(nullptr);
-
         int pipeFds[2];
         EXPECT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
         Agent agent;
         agent.pid = ::fork();
         if (agent.pid == 0) {
+            for (const auto& [name, value] : std::map<std::string, std::string>{
+                     {"QT_QPA_PLATFORM", "offscreen"},
+                     {"QKAGENT_STORE_HOST", d.storeHost},
+                     {"QKAGENT_STORE_HTTPS_PORT", std::to_string(d.storeHttpsPort)},
+                     {"QKAGENT_STORE_HTTP_PORT", std::to_string(d.storeHttpPort)},
+                     {"QKAGENT_FILE_HOST_PRIMARY", d.filePrimary},
+                     {"QKAGENT_FILE_HOST_SECONDARY", d.fileSecondary},
+                     {"QKAGENT_CA_FILE", d.caFile},
+                     {"QKAGENT_SETTINGS_DIR", settings_.string()},
+                     {"XDG_DATA_HOME", (home_ / "data").string()},
+                     {"XDG_RUNTIME_DIR", (home_ / "runtime").string()}})
+                ::setenv(name.c_str(), value.c_str(), 1);
             ::dup2(pipeFds[1], STDOUT_FILENO);
             const int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, STDERR_FILENO);
-            char* argv[] = {const_cast<char*>(QK_AGENT_EXE), nullptr};
-            ::execve(QK_AGENT_EXE, argv, envp.data());
+            ::execl(QK_AGENT_EXE, QK_AGENT_EXE, static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(pipeFds[1]);
