@@ -5,7 +5,8 @@
 #                                         options given), waits for its ready line and sets
 #                                         $ready to that line; the store and WORK_DIR go when
 #                                         the script exits or stop_demo_store is called
-#   port_of NAME                          a field of the ready line (https, http, file1, file2, ca)
+#   port_of NAME                          a field of the ready line (https, http, file1, file2,
+#                                         file1tls, file2tls, ca)
 
 store_pid=""
 bench_work=""

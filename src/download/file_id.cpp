@@ -1,5 +1,6 @@
 #include "download/file_id.h"
 
+#include <cctype>
 #include <exception>
 
 #include "store/reply.h"
@@ -9,7 +10,20 @@ namespace qk::download {
 
 namespace {
 constexpr std::size_t kFileIdReplyFields = 5;
+constexpr std::string_view kHttps = "https://";
+constexpr std::string_view kHttp = "http://";
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    }
+    return true;
 }
+}  // namespace
 
 int requestFileId(const Deployment& deployment, Session& session, std::string_view pid,
                   std::string& keptReply, const LoginPrompt& promptLogin)
@@ -53,7 +67,24 @@ std::optional<std::string> fileIdOf(std::string_view reply)
 
 std::string fileUrl(std::string_view fileServer, std::string_view fileId)
 {
-    return "http://" + std::string(fileServer) + "/sendfile.php?id=" + std::string(fileId);
+    std::string_view scheme = kHttp;
+    if (startsWithIgnoringCase(fileServer, kHttps)) {
+        scheme = kHttps;
+        fileServer.remove_prefix(kHttps.size());
+    } else if (startsWithIgnoringCase(fileServer, kHttp)) {
+        fileServer.remove_prefix(kHttp.size());
+    }
+    // "https://files.example.com/" names the same server as without the slash.
+    if (fileServer.ends_with('/'))
+        fileServer.remove_suffix(1);
+    std::string url(scheme);
+    url.append(fileServer).append("/sendfile.php?id=").append(fileId);
+    return url;
+}
+
+const char* redirectProtocolsFor(std::string_view url)
+{
+    return startsWithIgnoringCase(url, kHttps) ? "https" : "http,https";
 }
 
 }  // namespace qk::download

@@ -27,7 +27,14 @@ int requestFileId(const Deployment& deployment, Session& session, std::string_vi
 // any other reply.
 std::optional<std::string> fileIdOf(std::string_view reply);
 
-// "http://<file server>/sendfile.php?id=" + file id.
+// "<scheme>://<host[:port]>/sendfile.php?id=" + file id. A file server is named as
+// "host[:port]" (plain HTTP, the usual case) or "https://host[:port]" (TLS, verified
+// like the store); "http://host[:port]" is the same as the bare form.
 std::string fileUrl(std::string_view fileServer, std::string_view fileId);
+
+// The schemes a file server's redirect may lead to from `url`. A file asked for over
+// HTTPS never continues over plain HTTP, where anyone on the way could replace it; a
+// plain-HTTP file server may hand over to either.
+const char* redirectProtocolsFor(std::string_view url);
 
 }  // namespace qk::download

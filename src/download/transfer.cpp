@@ -2,6 +2,7 @@
 
 #include "download/content_range.h"
 #include "download/download_record.h"
+#include "download/file_id.h"
 #include "download/file_names.h"
 #include "download/header_line.h"
 #include "download/local_file.h"
@@ -183,10 +184,11 @@ int Transfer::run()
     platform::applyCommonOptions(h, job_.caFile);
     curl_easy_setopt(h, CURLOPT_URL, job_.sourceUrl.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    // A file server may hand the file on to another: a few hops, never off the web.
+    // A file server may hand the file on to another: a few hops, never off the web,
+    // and never from HTTPS down to plain HTTP.
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, redirectProtocolsFor(job_.sourceUrl.str()));
     curl_easy_setopt(h, CURLOPT_USERAGENT, platform::kUserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);

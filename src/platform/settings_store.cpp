@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <system_error>
 
 namespace qk {
@@ -119,11 +120,13 @@ bool SettingsStore::writeValue(std::string_view keyPath, std::string_view name,
     if (folder.empty() || !isSafeComponent(name) || !fs::is_directory(folder, ec))
         return false;
     const fs::path target = folder / std::string(name);
-    const fs::path temp = folder / ("." + std::string(name) + ".tmp");
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A temporary of its own for every write: two writers of one value never write into
+    // each other's file, and a temporary left by a crash is never in the way.
+    std::string temp = (folder / ("." + std::string(name) + ".XXXXXX")).string();
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    ::fchmod(fd, 0600);  // an old temp file may have other bits
+    ::fchmod(fd, 0600);
     bool ok = true;
     std::size_t written = 0;
     while (ok && written < bytes.size()) {

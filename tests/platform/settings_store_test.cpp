@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/settings_store.h"
 
@@ -111,6 +114,55 @@ TEST_F(SettingsStoreTest, NamesCannotEscapeTheirKey)
     EXPECT_FALSE(store.writeValue(kKey, "..", "x"));
     EXPECT_FALSE(store.createKey("Software\\..\\..\\etc"));
     EXPECT_FALSE(fs::exists(root / "evil"));
+}
+
+TEST_F(SettingsStoreTest, WritersOfOneValueNeverShareATemporaryFile)
+{
+    qk::SettingsStore store(root);
+    ASSERT_TRUE(store.createKey(kKey));
+    const fs::path key = store.keyFolder(kKey);
+    // What a crash mid-write leaves: a temporary where a writer might put its own, one
+    // of them not even a file. Neither may stop a write.
+    fs::create_directory(key / ".email.tmp");
+    std::ofstream(key / ".email.XXXXXX") << "half";
+    ::chmod((key / ".email.XXXXXX").c_str(), 0400);
+
+    // Two writers (two agents on one settings folder) rewrite one value at once, while
+    // a reader checks that every read is one whole value.
+    const std::string first(64 * 1024, 'a');
+    const std::string second(48 * 1024, 'b');
+    std::atomic<int> failedWrites{0};
+    std::atomic<int> tornReads{0};
+    std::atomic<bool> writing{true};
+    auto writer = [&](const std::string& value) {
+        for (int i = 0; i < 150; ++i) {
+            if (!store.writeValue(kKey, "email", value))
+                ++failedWrites;
+        }
+    };
+    std::thread reader([&] {
+        while (writing.load()) {
+            const auto value = store.readValue(kKey, "email");
+            if (value && *value != first && *value != second)
+                ++tornReads;
+        }
+    });
+    std::thread a(writer, first);
+    std::thread b(writer, second);
+    a.join();
+    b.join();
+    writing.store(false);
+    reader.join();
+
+    EXPECT_EQ(failedWrites.load(), 0);
+    EXPECT_EQ(tornReads.load(), 0);
+    const auto last = store.readValue(kKey, "email");
+    EXPECT_TRUE(last == first || last == second);
+    EXPECT_EQ(mode(key / "email"), 0600u);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(key))
+        ++entries;
+    EXPECT_EQ(entries, 3) << "the value and the two old leftovers; no temporary of these writes";
 }
 
 }  // namespace

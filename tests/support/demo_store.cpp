@@ -147,9 +147,12 @@ void DemoStore::start() {
     httpPort_ = portField(line, "http");
     file1Port_ = portField(line, "file1");
     file2Port_ = portField(line, "file2");
+    file1TlsPort_ = portField(line, "file1tls");
+    file2TlsPort_ = portField(line, "file2tls");
     const std::size_t ca = line.find(" ca=");
     if (ca != std::string::npos) caFile_ = line.substr(ca + 4);
-    ok_ = httpsPort_ > 0 && httpPort_ > 0 && file1Port_ > 0 && file2Port_ > 0 && !caFile_.empty();
+    ok_ = httpsPort_ > 0 && httpPort_ > 0 && file1Port_ > 0 && file2Port_ > 0 && file1TlsPort_ > 0 &&
+          file2TlsPort_ > 0 && !caFile_.empty();
     if (!ok_) error_ = "incomplete ready line: " + line;
 }
 

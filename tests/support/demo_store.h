@@ -17,7 +17,7 @@
 namespace qk::test {
 
 struct LoggedRequest {
-    std::string server;  // "https", "http", "file1", "file2"
+    std::string server;  // "https", "http", "file1", "file2", "file1tls", "file2tls"
     std::string method;
     std::string target;  // path with query
     std::vector<std::pair<std::string, std::string>> headers;
@@ -43,6 +43,9 @@ public:
     [[nodiscard]] int httpPort() const { return httpPort_; }
     [[nodiscard]] int filePrimaryPort() const { return file1Port_; }
     [[nodiscard]] int fileSecondaryPort() const { return file2Port_; }
+    // The same file servers over HTTPS (the store's certificate, caFile()).
+    [[nodiscard]] int filePrimaryTlsPort() const { return file1TlsPort_; }
+    [[nodiscard]] int fileSecondaryTlsPort() const { return file2TlsPort_; }
     [[nodiscard]] const std::string& caFile() const { return caFile_; }
     [[nodiscard]] const std::filesystem::path& stateDir() const { return stateDir_; }
 
@@ -51,7 +54,7 @@ public:
     // the application-data folder is always inside it.
     [[nodiscard]] qk::Deployment deployment(const std::filesystem::path& settingsDir = {}) const;
 
-    // Requests received on all four servers since start or the last clearRequests(),
+    // Requests received on all six servers since start or the last clearRequests(),
     // in the order they arrived. Control requests are not included.
     [[nodiscard]] std::vector<LoggedRequest> requests() const;
     void clearRequests();
@@ -68,7 +71,7 @@ private:
     pid_t pid_ = -1;
     int stdoutFd_ = -1;
     std::filesystem::path stateDir_;
-    int httpsPort_ = 0, httpPort_ = 0, file1Port_ = 0, file2Port_ = 0;
+    int httpsPort_ = 0, httpPort_ = 0, file1Port_ = 0, file2Port_ = 0, file1TlsPort_ = 0, file2TlsPort_ = 0;
     std::string caFile_;
     std::uintmax_t logOffset_ = 0;
 };

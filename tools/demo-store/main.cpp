@@ -11,6 +11,7 @@
 #include "plain_site.h"
 #include "request_log.h"
 #include "paypal_sessions.h"
+#include "server_tls.h"
 #include "store_controls.h"
 #include "store_scripts.h"
 
@@ -29,7 +30,7 @@ namespace {
 
 struct Options {
     std::filesystem::path stateDir;
-    int httpsPort = 0, httpPort = 0, file1Port = 0, file2Port = 0;
+    int httpsPort = 0, httpPort = 0, file1Port = 0, file2Port = 0, file1TlsPort = 0, file2TlsPort = 0;
     std::size_t catalogSize = 0;  // 0: the demo catalog
     std::size_t ownedProducts = 0;
 };
@@ -60,6 +61,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--http-port" && parsePort(value, options.httpPort)) continue;
         else if (arg == "--file1-port" && parsePort(value, options.file1Port)) continue;
         else if (arg == "--file2-port" && parsePort(value, options.file2Port)) continue;
+        else if (arg == "--file1-tls-port" && parsePort(value, options.file1TlsPort)) continue;
+        else if (arg == "--file2-tls-port" && parsePort(value, options.file2TlsPort)) continue;
         else if (arg == "--catalog-size" && parseCount(value, options.catalogSize)) continue;
         else if (arg == "--owned" && parseCount(value, options.ownedProducts)) continue;
         else return false;
@@ -78,7 +81,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
         std::cerr << "usage: demo-store --state DIR [--https-port N] [--http-port N] [--file1-port N] [--file2-port N]\n"
-                     "                  [--catalog-size N [--owned M]]\n";
+                     "                  [--file1-tls-port N] [--file2-tls-port N] [--catalog-size N [--owned M]]\n";
         return 2;
     }
     // Block the stop signals before any thread starts, so only sigwait below sees them.
@@ -113,14 +116,27 @@ int main(int argc, char** argv) {
     // Set once the plain-HTTP port is bound, before any server thread starts.
     std::string mirrorOrigin;
     qk::demo::StoreControls* switches = nullptr;
-    qk::demo::PlainHttpServer file1("file1", log, fileHandler);
-    qk::demo::PlainHttpServer file2("file2", log, [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
+    const auto secondaryHandler = [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
         if (switches->secondaryRedirects())
             qk::demo::redirectToMirror(request, response, mirrorOrigin);
         else
             qk::demo::serveFileRequest(request, response, namedFile);
+    };
+    qk::demo::PlainHttpServer file1("file1", log, fileHandler);
+    qk::demo::PlainHttpServer file2("file2", log, secondaryHandler);
+    // The same two file servers over HTTPS, with the store's certificate. Each twin
+    // follows its plain server's switches.
+    const auto tls = qk::demo::ServerTls::load(certificate, error);
+    if (!tls) return fail(error);
+    qk::demo::PlainHttpServer file1Tls("file1tls", log, fileHandler);
+    qk::demo::PlainHttpServer file2Tls("file2tls", log, secondaryHandler);
+    file1Tls.useTls(tls);
+    file2Tls.useTls(tls);
+    qk::demo::StoreControls controls([&](bool up) {
+        const bool plain = file1.setAccepting(up);
+        const bool secure = file1Tls.setAccepting(up);
+        return plain && secure;
     });
-    qk::demo::StoreControls controls([&](bool up) { return file1.setAccepting(up); });
     switches = &controls;
     if (options.catalogSize > 0) qk::demo::useGeneratedCatalog(options.catalogSize);
     qk::demo::AccountBook accounts(options.catalogSize > 0 ? options.ownedProducts : 0);
@@ -135,15 +151,18 @@ int main(int argc, char** argv) {
     qk::demo::HttpsStore https(log, store);
 
     if (!file1.bind(options.file1Port, error) || !file2.bind(options.file2Port, error) ||
+        !file1Tls.bind(options.file1TlsPort, error) || !file2Tls.bind(options.file2TlsPort, error) ||
         !http.bind(options.httpPort, error) || !https.start(certificate, options.httpsPort, error))
         return fail(error);
     mirrorOrigin = "http://127.0.0.1:" + std::to_string(http.port());
     file1.start();
     file2.start();
+    file1Tls.start();
+    file2Tls.start();
     http.start();
 
     std::cout << "DEMO-STORE-READY https=" << https.port() << " http=" << http.port() << " file1=" << file1.port()
-              << " file2=" << file2.port() << " ca=" << std::filesystem::absolute(certificate.certificate).string()
+              << " file2=" << file2.port() << " file1tls=" << file1Tls.port() << " file2tls=" << file2Tls.port() << " ca=" << std::filesystem::absolute(certificate.certificate).string()
               << std::endl;
 
     // Qt's painter needs a GUI application for its fonts. Without a runtime folder Qt
@@ -166,6 +185,8 @@ int main(int argc, char** argv) {
 
     https.stop();
     http.stop();
+    file2Tls.stop();
+    file1Tls.stop();
     file2.stop();
     file1.stop();
     return 0;

@@ -33,21 +33,10 @@ std::string trim(std::string_view text) {
     return std::string(text);
 }
 
-bool sendAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Buffered reads from one connection; `buffer` keeps what came after the last request.
 class Reader {
 public:
-    explicit Reader(int fd) : fd_(fd) {}
+    explicit Reader(Connection& connection) : connection_(connection) {}
 
     // Reads until the header block is complete. False on close, error or oversize.
     bool readHead(std::string& head) {
@@ -83,15 +72,12 @@ public:
 private:
     bool fill() {
         char chunk[16384];
-        while (true) {
-            const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-            return true;
-        }
+        const ssize_t n = connection_.receive(chunk, sizeof chunk);
+        if (n <= 0) return false;
+        buffer_.append(chunk, static_cast<std::size_t>(n));
+        return true;
     }
-    int fd_;
+    Connection& connection_;
     std::string buffer_;
 };
 
@@ -285,7 +271,9 @@ void PlainHttpServer::acceptLoop() {
 }
 
 void PlainHttpServer::serveConnection(int fd) {
-    Reader reader(fd);
+    Connection connection(fd, tls_ ? tls_->accept(fd) : nullptr);
+    if (tls_ && !connection.hasTls()) return;  // the handshake failed
+    Reader reader(connection);
     bool keepAlive = true;
     while (keepAlive && !stopping_) {
         std::string head, version;
@@ -295,7 +283,7 @@ void PlainHttpServer::serveConnection(int fd) {
             HttpResponse bad;
             bad.setText(400, "bad request\n");
             keepAlive = false;
-            sendResponse(fd, request, bad, keepAlive);
+            sendResponse(connection, request, bad, keepAlive);
             return;
         }
         // Control requests steer the store; they are not traffic of the agent.
@@ -304,7 +292,7 @@ void PlainHttpServer::serveConnection(int fd) {
         keepAlive = version == "HTTP/1.1" && !equalsIgnoreCase(request.header("Connection"), "close");
         HttpResponse response;
         handler_(request, response);
-        if (!sendResponse(fd, request, response, keepAlive)) return;
+        if (!sendResponse(connection, request, response, keepAlive)) return;
     }
 }
 
@@ -317,7 +305,8 @@ bool PlainHttpServer::waitUnlessStopping(int ms) const {
     return true;
 }
 
-bool PlainHttpServer::sendResponse(int fd, const HttpRequest& request, HttpResponse& response, bool& keepAlive) {
+bool PlainHttpServer::sendResponse(Connection& connection, const HttpRequest& request, HttpResponse& response,
+                                   bool& keepAlive) {
     if (response.stallMs > 0 && !waitUnlessStopping(response.stallMs)) return false;
     const bool provided = static_cast<bool>(response.provider);
     const std::uint64_t length = provided ? response.providedLength : response.body.size();
@@ -327,14 +316,14 @@ bool PlainHttpServer::sendResponse(int fd, const HttpRequest& request, HttpRespo
     for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
     if (response.sendContentLength) head += "Content-Length: " + std::to_string(length) + "\r\n";
     head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
-    if (!sendAll(fd, head.data(), head.size())) return false;
+    if (!connection.sendAll(head.data(), head.size())) return false;
     if (request.method == "HEAD") return keepAlive;
 
     std::uint64_t toSend = length;
     if (response.cutAfter >= 0) toSend = std::min<std::uint64_t>(toSend, static_cast<std::uint64_t>(response.cutAfter));
     if (response.holdAfter >= 0) toSend = std::min<std::uint64_t>(toSend, static_cast<std::uint64_t>(response.holdAfter));
     if (!provided) {
-        if (!sendAll(fd, response.body.data(), static_cast<std::size_t>(toSend))) return false;
+        if (!connection.sendAll(response.body.data(), static_cast<std::size_t>(toSend))) return false;
     } else {
         // A paced body goes in pieces of a tenth of a second's worth.
         const std::size_t piece = response.bytesPerSecond > 0
@@ -352,15 +341,16 @@ bool PlainHttpServer::sendResponse(int fd, const HttpRequest& request, HttpRespo
                         due - std::chrono::steady_clock::now(), std::chrono::milliseconds(50)));
             }
             response.provider(offset, chunk.data(), n);
-            if (!sendAll(fd, chunk.data(), n)) return false;
+            if (!connection.sendAll(chunk.data(), n)) return false;
             offset += n;
         }
     }
     if (response.holdAfter >= 0) {
-        holdUntilClientLeaves(fd);
+        holdUntilClientLeaves(connection.fd());
         return false;
     }
-    if (!keepAlive) ::shutdown(fd, SHUT_WR);
+    // A cut ends the stream as a broken connection would; any other end is a proper one.
+    if (!keepAlive) connection.endWriting(toSend == length);
     return keepAlive;
 }
 

@@ -3,14 +3,17 @@
 // hand rather than on the HTTP library because these ports must (a) read the body of
 // a GET request (the agent's notification request is one), and (b) send replies that
 // a well-behaved library refuses to produce: cut connections, stalls, missing or
-// wrong length and range headers.
+// wrong length and range headers. Given a certificate (useTls) it speaks the same over
+// TLS, for the HTTPS twins of the file servers.
 
 #include "request_log.h"
+#include "server_tls.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -66,6 +69,8 @@ public:
 
     // Binds 127.0.0.1:port (0: a free port). False with a reason in `error` on failure.
     bool bind(int port, std::string& error);
+    // Serves every connection over TLS from now on; call before start().
+    void useTls(std::shared_ptr<const ServerTls> tls) { tls_ = std::move(tls); }
     [[nodiscard]] int port() const { return port_; }
     void start();
     void stop();
@@ -79,13 +84,14 @@ private:
     void serveConnection(int fd);
     bool openListener();
     void closeListener();
-    bool sendResponse(int fd, const HttpRequest& request, HttpResponse& response, bool& keepAlive);
+    bool sendResponse(Connection& connection, const HttpRequest& request, HttpResponse& response, bool& keepAlive);
     bool waitUnlessStopping(int ms) const;
     void holdUntilClientLeaves(int fd) const;
 
     std::string serverName_;
     RequestLog& log_;
     HttpHandler handler_;
+    std::shared_ptr<const ServerTls> tls_;
     int port_ = 0;
     int listenFd_ = -1;
     std::thread acceptThread_;

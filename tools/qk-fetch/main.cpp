@@ -1,13 +1,15 @@
 // qk-fetch [--part VERSION] URL FILE [EXPECTED_SIZE]
 // Runs one download exactly as the agent does, without a window: prints every new
 // progress text it sees, then the result message. Exit status 0 only when the
-// download completed.
+// download completed. An https:// URL is verified as the agent verifies its servers:
+// the system's CA store plus the PEM file that QKAGENT_CA_FILE names.
 // --part: as the agent's own downloads, through "FILE.part", continued when an earlier
 // run of the same VERSION left one; prints "received=<body bytes from the server>" before
 // the result message.
 
 #include "download/download_job.h"
 #include "download/progress_text.h"
+#include "platform/deployment.h"
 
 #include <cerrno>
 #include <chrono>
@@ -67,6 +69,7 @@ int main(int argc, char** argv)
     }
 
     qk::download::DownloadJob job;
+    job.caFile = qk::Deployment::fromEnvironment().caFile;
     const int started =
         plan ? qk::download::startDownload(job, true, file.parent_path().string(), argv[1], file.filename().string(),
                                            expected, *plan)

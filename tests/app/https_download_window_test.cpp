@@ -1,0 +1,94 @@
+// A deployment whose file servers are https://: with the primary down, the window's one
+// retry fetches the file from the secondary over TLS, verified with the deployment's CA
+// file. The real window (offscreen), engine and demo store.
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "generated_content.h"
+#include "main_window_fixture.h"
+
+namespace qk::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr std::uint64_t kSkylaneSize = 5242880;
+
+class HttpsDownloadWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        logInAs("pilot@tovrin.example", "skylane182");
+        agent_->deployment.filePrimary = "https://127.0.0.1:" + std::to_string(store_.filePrimaryTlsPort());
+        agent_->deployment.fileSecondary = "https://127.0.0.1:" + std::to_string(store_.fileSecondaryTlsPort());
+    }
+
+    fs::path downloaded() const
+    {
+        return fs::path(agent_->appState.downloadBase) / "VarnelPurchase" / "tovrin" / "Skylane182Deluxe.zip";
+    }
+
+    ::testing::AssertionResult downloadToTheEnd()
+    {
+        window_->onCommand(ids::kDownloadFile, ui::Notify::Clicked, 0);
+        QElapsedTimer clock;
+        clock.start();
+        while (agent_->downloadDisplay.active) {
+            if (clock.elapsed() > 30000)
+                return ::testing::AssertionFailure() << "the download is still on screen";
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(5ms);
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    std::vector<LoggedRequest> requestsOn(const std::string& server)
+    {
+        std::vector<LoggedRequest> found;
+        for (auto& request : store_.requests()) {
+            if (request.server == server)
+                found.push_back(request);
+        }
+        return found;
+    }
+
+    bool holdsTheServedFile()
+    {
+        std::ifstream in(downloaded(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        std::string expected(kSkylaneSize, '\0');
+        demo::fillContent(0, expected.data(), expected.size());
+        return bytes == expected;
+    }
+};
+
+TEST_F(HttpsDownloadWindowTest, WithTheTlsPrimaryDownTheRetryGoesToTheTlsSecondary)
+{
+    start();
+    clickRow("* Skylane 182 Deluxe");
+    ASSERT_TRUE(store_.control("primary", "down"));
+    store_.clearRequests();
+    const bool ended = downloadToTheEnd();
+    ASSERT_TRUE(store_.control("primary", "up"));
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(box_.calls.empty()) << box_.calls.front().text;
+    const auto fromSecondary = requestsOn("file2tls");
+    ASSERT_EQ(fromSecondary.size(), 1u);
+    EXPECT_EQ(fromSecondary[0].target, "/sendfile.php?id=Skylane182Deluxe.zip");
+    EXPECT_EQ(fromSecondary[0].header("Range"), "bytes=0-");
+    EXPECT_TRUE(requestsOn("file1").empty() && requestsOn("file2").empty()) << "never a plain-HTTP port";
+    EXPECT_TRUE(holdsTheServedFile());
+}
+
+}  // namespace
+}  // namespace qk::test
