@@ -12,14 +12,11 @@
 #include "store/catalog.h"
 #include "store/reply.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 // "-"? digits "." two digits, at least one digit before the point.
 bool isCentsText(std::string_view text)

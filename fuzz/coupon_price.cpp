@@ -10,14 +10,11 @@
 #include "commerce/coupon.h"
 #include "store/reply.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 void checkPrice(std::string_view price)
 {

@@ -10,16 +10,13 @@
 #include "download/header_line.h"
 #include "download/reply_verdict.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
 using namespace qk::download;
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 // A plain unsigned decimal between blanks (space, tab, CR, LF) that fits 64 bits.
 void checkUnsigned(std::string_view text)

@@ -10,14 +10,11 @@
 #include "download/download_record.h"
 #include "download/file_status.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 }  // namespace
 

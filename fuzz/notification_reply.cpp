@@ -11,14 +11,11 @@
 #include "platform/setting_text.h"
 #include "store/notification_reply.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 // Decimal digits as a number; nothing when it does not fit 64 bits.
 std::optional<std::uint64_t> digitsValue(std::string_view digits)

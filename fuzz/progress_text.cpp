@@ -10,14 +10,11 @@
 #include <string_view>
 
 #include "download/progress_text.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 template <typename T>
 T take(const std::uint8_t*& data, std::size_t& size)

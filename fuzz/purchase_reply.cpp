@@ -9,14 +9,11 @@
 
 #include "commerce/purchase_request.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 }  // namespace
 

@@ -13,14 +13,11 @@
 #include "store/purchases.h"
 #include "store/reply.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 // An owned product's order record as the detail panel reads it: fields by position,
 // and for a multi-file order the "name:size" entries of its file list.

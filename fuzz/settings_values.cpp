@@ -17,14 +17,11 @@
 #include "store/credentials.h"
 #include "ui/message_box/remembered_answer.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 bool isContinuation(char c)
 {

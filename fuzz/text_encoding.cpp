@@ -10,14 +10,11 @@
 
 #include "platform/text_encoding.h"
 #include "max_len.h"
+#include "check.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using qk::fuzz::check;
 
 // Windows-1252 byte of a code point, from the code page's own table; 0 when none.
 int cp1252Byte(char32_t cp)

@@ -11,6 +11,7 @@
 #include "account/verification_dialog.h"
 #include "login_fixture.h"
 #include "store/store_request.h"
+#include "support/request_log.h"
 #include "support/scripted_qt_dialogs.h"
 #include "ui/resources/account_dialog.h"
 
@@ -45,11 +46,7 @@ protected:
     // Bodies the account script received, in order.
     std::vector<std::string> accountBodies() const
     {
-        std::vector<std::string> bodies;
-        for (const auto& request : store.requests())
-            if (request.server == "https" && request.target == "/vnaccount.asp")
-                bodies.push_back(request.body);
-        return bodies;
+        return qk::test::bodiesOf(qk::test::requestsMatching(store, {.server = "https", .target = "/vnaccount.asp"}));
     }
 
     // What the customer's browser does with the link of the verification mail.

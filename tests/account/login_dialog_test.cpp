@@ -147,8 +147,9 @@ TEST_F(LoginDialogTest, UncheckedStayLoggedInLogsInWithoutSaving)
 
 TEST_F(LoginDialogTest, UnreachableOrUnreadyStoreIsALoginErrorAndTheDialogStays)
 {
+    const qk::test::RefusingPort refusing;
     qk::Deployment down = deployment;
-    down.storeHttpsPort = qk::test::closedPort();
+    down.storeHttpsPort = refusing.port();
     qk::LoginContext downContext{down, session, purchases, settings, dialogs,
                                  messages.function(), shell, nullptr, {}};
     dialogs.script = {type(kOwnerEmail, kOwnerPassword), press(1006), press(1010)};

@@ -14,25 +14,16 @@
 #include "store/credentials.h"
 #include "store/purchases.h"
 #include "support/demo_store.h"
+#include "support/recording_shell.h"
 #include "support/scripted_message_box.h"
-#include "../store/closed_port.h"
-#include "../store/temp_folder.h"
+#include "support/refusing_port.h"
+#include "support/temp_folder.h"
 #include "fake_dialog.h"
 
 namespace qk::test {
 
 inline constexpr const char* kOwnerEmail = "pilot@tovrin.example";
 inline constexpr const char* kOwnerPassword = "skylane182";
-
-class RecordingShell : public platform::Shell {
-public:
-    bool open(const std::string& target) override
-    {
-        opened.push_back(target);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
 
 class LoginFixture : public ::testing::Test {
 protected:

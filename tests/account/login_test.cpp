@@ -74,8 +74,9 @@ TEST_F(LoginRoutine, NoLoginOpensTheDialogAndALoginThereCounts)
 TEST_F(LoginRoutine, CommunicationFailureKeepsTheLoginAndUnreadyStoreRefuses)
 {
     saveLogin(kOwnerEmail, kOwnerPassword);
+    const qk::test::RefusingPort refusing;
     qk::Deployment down = deployment;
-    down.storeHttpsPort = qk::test::closedPort();
+    down.storeHttpsPort = refusing.port();
     qk::LoginContext downContext{down, session, purchases, settings, dialogs,
                                  messages.function(), shell, nullptr, {}};
     EXPECT_EQ(qk::login(downContext, emailShown), -4);

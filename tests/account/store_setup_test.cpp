@@ -3,7 +3,7 @@
 #include "account/store_setup.h"
 #include "platform/settings_store.h"
 #include "store/credentials.h"
-#include "../store/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 

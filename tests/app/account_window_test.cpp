@@ -24,9 +24,8 @@ protected:
     std::vector<std::string> accountActions()
     {
         std::vector<std::string> actions;
-        for (const auto& request : store_.requests())
-            if (request.target == "/vnaccount.asp")
-                actions.push_back(request.body.substr(0, request.body.find('&')));
+        for (const auto& body : bodiesOf(requestsMatching(store_, {.target = "/vnaccount.asp"})))
+            actions.push_back(body.substr(0, body.find('&')));
         return actions;
     }
 };

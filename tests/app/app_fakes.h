@@ -10,25 +10,11 @@
 
 #include "platform/ports.h"
 #include "store/catalog.h"
+#include "support/recording_shell.h"
 #include "ui/dialog_view.h"
 #include "ui/qt_dialog_factory.h"
 
 namespace qk::test {
-
-class RecordingShell final : public platform::Shell {
-public:
-    bool open(const std::string& target) override
-    {
-        opened.push_back(target);
-        if (onOpen)
-            onOpen(target);
-        return accept;
-    }
-    std::vector<std::string> opened;
-    bool accept = true;
-    // Runs at the moment of each open, to see what the opened thing looked like then.
-    std::function<void(const std::string&)> onOpen;
-};
 
 class FakeClipboard final : public platform::Clipboard {
 public:

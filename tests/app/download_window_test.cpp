@@ -97,12 +97,7 @@ protected:
 
     std::vector<LoggedRequest> requestsOn(const std::string& server, const std::string& prefix = "")
     {
-        std::vector<LoggedRequest> found;
-        for (auto& request : store_.requests()) {
-            if (request.server == server && request.target.starts_with(prefix))
-                found.push_back(request);
-        }
-        return found;
+        return requestsMatching(store_, {.server = server, .targetPrefix = prefix});
     }
 
     std::vector<std::string> messages() const
@@ -204,6 +199,15 @@ TEST_F(DownloadWindowTest, ProgressShowsPercentAmountSpeedAndTimeInAnyLocale)
 
     clickCancel();
     ASSERT_TRUE(runToTheEnd());
+}
+
+TEST(ProgressPercent, LeadingIntegerIgnoresTheLocalesSeparator)
+{
+    EXPECT_EQ(download::leadingInteger("42,12345678"), 42);
+    EXPECT_EQ(download::leadingInteger("42.99999999"), 42);
+    EXPECT_EQ(download::leadingInteger("100.00000000"), 100);
+    EXPECT_EQ(download::leadingInteger(""), 0);
+    EXPECT_EQ(download::leadingInteger("x1"), 0);
 }
 
 TEST_F(DownloadWindowTest, CancelDeletesThePartialFileAndLeavesItNotDownloaded)

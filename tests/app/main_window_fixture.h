@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app_fakes.h"
 #include "support/demo_store.h"
+#include "support/request_log.h"
 #include "support/scripted_message_box.h"
 #include "support/scripted_qt_dialogs.h"
 #include "ui/qt_dialog.h"
@@ -83,10 +84,7 @@ protected:
 
     int requestsFor(const std::string& target)
     {
-        const auto log = store_.requests();
-        return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const LoggedRequest& r) {
-            return r.target == target;
-        }));
+        return static_cast<int>(requestsMatching(store_, {.target = target}).size());
     }
 
     DemoStore store_;

@@ -1,19 +1,17 @@
 #include "panel_fixture.h"
 
-#include <unistd.h>
-
 namespace qk::test {
 
 namespace ids = ui::resources;
 
 namespace {
 
-Deployment offlineDeployment(const std::filesystem::path& dir)
+Deployment offlineDeployment(const std::filesystem::path& dir, int refusingPort)
 {
     Deployment deployment;
     deployment.storeHost = "127.0.0.1";
-    deployment.storeHttpsPort = 1;  // nothing listens: every request fails at once
-    deployment.storeHttpPort = 1;
+    deployment.storeHttpsPort = refusingPort;
+    deployment.storeHttpPort = refusingPort;
     deployment.settingsDir = dir / "settings";
     deployment.appDataDir = dir / "appdata";
     return deployment;
@@ -22,14 +20,9 @@ Deployment offlineDeployment(const std::filesystem::path& dir)
 }  // namespace
 
 PanelFixture::PanelFixture()
-    : dir_(std::filesystem::temp_directory_path() /
-           ("qk-app-test-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name()))
 {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     agent_ = std::make_unique<app::Agent>(
-        offlineDeployment(dir_),
+        offlineDeployment(dir_, refusing_.port()),
         app::Services{dialogs_, box_.function(), shell_, clipboard_, folders_});
     view_ = dialogs_.create(ids::mainWindowResource(), handler_, nullptr);
     view_->listSetColumns(ids::kProductList, {{"Product", 380}, {"Category", 98}, {"Price", 62}});
@@ -46,8 +39,6 @@ PanelFixture::PanelFixture()
 PanelFixture::~PanelFixture()
 {
     view_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
 }
 
 void PanelFixture::setCatalog(const std::vector<ProductRecord>& products)

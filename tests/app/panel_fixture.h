@@ -1,6 +1,6 @@
 #pragma once
 // An agent with fakes and a real (offscreen) main window, filled with catalog and order
-// records built by the test; no store server: pictures fail fast on a closed port.
+// records built by the test; no store server: pictures fail fast on a port that refuses.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,9 @@
 #include "app/detail_panel.h"
 #include "app/product_list.h"
 #include "app_fakes.h"
+#include "support/refusing_port.h"
 #include "support/scripted_message_box.h"
+#include "support/temp_folder.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::test {
@@ -37,7 +39,9 @@ protected:
     [[nodiscard]] std::vector<std::string> column(int column) const;
     [[nodiscard]] std::vector<std::string> categories() const;
 
-    std::filesystem::path dir_;
+    TempFolder folder_;
+    std::filesystem::path dir_ = folder_.path();
+    RefusingPort refusing_;  // the store: every request fails at once
     ScriptedMessageBox box_;
     CancellingDialogFactory dialogs_;
     RecordingShell shell_;

@@ -18,6 +18,7 @@
 #include "commerce/cart_buttons.h"
 #include "commerce/cart_dialog.h"
 #include "support/scripted_message_box.h"
+#include "support/temp_folder.h"
 #include "ui/qt_dialog.h"
 #include "ui/qt_dialog_factory.h"
 #include "ui/resources/cart_dialog.h"
@@ -220,8 +221,9 @@ TEST_F(CartDialogOnScreen, EveryControlFitsAndTheWindowGrabsToPng)
         EXPECT_TRUE(client.contains(dialog->control(item.id)->geometry())) << item.id;
     EXPECT_LE(455 + 70, list->viewport()->width());  // both columns without scrolling
 
+    const test::TempFolder scratch;
     const char* dir = std::getenv("QK_SCREENSHOT_DIR");
-    EXPECT_TRUE(ui::grabToPng(*dialog, (dir ? std::string(dir) + "/" : testing::TempDir()) + "cart_dialog.png"));
+    EXPECT_TRUE(ui::grabToPng(*dialog, ((dir ? std::filesystem::path(dir) : scratch.path()) / "cart_dialog.png").string()));
 }
 
 TEST(UpdateCartButtons, CaptionsFollowTheCartAndCheckoutIsEnabledOnlyWithItems)

@@ -13,6 +13,8 @@
 #include "commerce/purchase_request.h"
 #include "store/store_request.h"
 #include "store_customer.h"
+#include "support/recording_shell.h"
+#include "support/refusing_port.h"
 #include "support/scripted_message_box.h"
 #include "support/scripted_qt_dialogs.h"
 #include "ui/resources/checkout_dialog.h"
@@ -28,15 +30,7 @@ using test::type;
 constexpr const char* kApprovingCard = "4111111111111111";
 constexpr const char* kDecliningCard = "4000000000000002";
 
-class RecordingShell final : public platform::Shell {
-public:
-    bool open(const std::string& target) override
-    {
-        opened.push_back(target);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
+using test::RecordingShell;
 
 class CheckoutTest : public test::StoreCustomerTest {
 protected:
@@ -45,21 +39,12 @@ protected:
         ASSERT_EQ(qk::addToCart(cartContext(), id, title, price, coupon, "01", ""), 1);
     }
 
-    // What the cart dialog leaves for checkout: the tax total of the entries.
-    void computeTax()
+    // `taxTotal`: what the cart dialog leaves for checkout, written out by each test (the
+    // store's rate is 8.25 %: 1.23 on 14.95, 4.12 on 49.95), so a fault in the cart's sum
+    // or rounding shows here.
+    int checkout(std::string& result, const char* taxTotal)
     {
-        double tax = 0;
-        for (const CartItem& item : cart_.items)
-            if (!item.isFree())
-                tax += std::strtod(item.tax.c_str(), nullptr);
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", tax);
-        cart_.taxTotalText = text;
-    }
-
-    int checkout(std::string& result)
-    {
-        computeTax();
+        cart_.taxTotalText = taxTotal;
         CheckoutEnvironment environment{deployment_, session_, cart_,  state_,
                                         dialogs_,    nullptr,  box_.function(), shell_,
                                         [this] { ++loginDialogs_; }, ui::checkoutLogoPng(ui::screenPixelRatio()),
@@ -92,11 +77,7 @@ protected:
 
     std::vector<test::LoggedRequest> requestsTo(const std::string& target)
     {
-        std::vector<test::LoggedRequest> found;
-        for (auto& request : store_.requests())
-            if (request.target == target)
-                found.push_back(request);
-        return found;
+        return test::requestsMatching(store_, {.target = target});
     }
 
     CheckoutState state_;
@@ -129,7 +110,7 @@ TEST_F(CheckoutTest, ApprovedCardPurchaseEmptiesTheCartAndSendsTheBodyInItsOrder
     dialogs_.script(res::kCheckoutDialogId, steps);
 
     std::string result;
-    const int rc = checkout(result);
+    const int rc = checkout(result, "4.12");
     EXPECT_EQ(shownTotal, "$54.07");
     ASSERT_EQ(box_.calls.size(), 1u) << (box_.calls.empty() ? "" : box_.calls[0].text);
     EXPECT_EQ(box_.calls[0].caption, "Information");
@@ -180,7 +161,7 @@ TEST_F(CheckoutTest, RefusedAnswersKeepTheDialogOpenAndTheCart)
     dialogs_.script(res::kCheckoutDialogId, steps);
 
     std::string result;
-    EXPECT_EQ(checkout(result), -1);
+    EXPECT_EQ(checkout(result, "2.46"), -1);
     EXPECT_TRUE(result.empty());
     ASSERT_EQ(box_.calls.size(), 3u);
     EXPECT_EQ(box_.calls[0].text, "Your transaction has been declined.");
@@ -215,7 +196,7 @@ TEST_F(CheckoutTest, IncompleteCardDataAndShortNamesSendNothing)
                          d.endDialog(0);  // the close box
                      }});
     std::string result;
-    EXPECT_EQ(checkout(result), 0);
+    EXPECT_EQ(checkout(result, "1.23"), 0);
     EXPECT_EQ(status,
               "The data you entered is incomplete. Please make sure you enter the correct information "
               "and try again.");
@@ -232,9 +213,10 @@ TEST_F(CheckoutTest, NoAnswerIsTheUnspecifiedErrorAndARetrySendsExactlyOneMore)
 {
     addToCart("tov-1002", "Piper Cub Classic", "14.95");
     const int realPort = deployment_.storeHttpsPort;
+    const test::RefusingPort refusing;
     int sentAfterRetry = 0;
     auto steps = payByCard(kApprovingCard, "123");
-    steps.insert(steps.begin(), [&](ui::QtDialog&) { deployment_.storeHttpsPort = 1; });
+    steps.insert(steps.begin(), [&](ui::QtDialog&) { deployment_.storeHttpsPort = refusing.port(); });
     steps.push_back([&](ui::QtDialog& d) {
         EXPECT_EQ(d.text(res::kCheckoutStatus),
                   "There was an unspecified error with this transaction. Please try again or contact support");
@@ -248,7 +230,7 @@ TEST_F(CheckoutTest, NoAnswerIsTheUnspecifiedErrorAndARetrySendsExactlyOneMore)
     });
     dialogs_.script(res::kCheckoutDialogId, steps);
     std::string result;
-    EXPECT_GT(checkout(result), 0);
+    EXPECT_GT(checkout(result, "1.23"), 0);
     EXPECT_EQ(sentAfterRetry, 1);
     ASSERT_EQ(box_.calls.size(), 2u);
     EXPECT_EQ(box_.calls[0].caption, "Purchase Error");
@@ -282,7 +264,7 @@ TEST_F(CheckoutTest, APressDuringTheAnswerIsNoSecondPurchase)
                                         return recordingBox(p, o, t, c, f);
                                     },
                                     shell_, {}, {}};
-    computeTax();
+    cart_.taxTotalText = "1.23";
     std::string result;
     EXPECT_EQ(openPurchaseScreen(environment, result), -1);
     EXPECT_TRUE(pressedAgain);
@@ -310,7 +292,7 @@ TEST_F(CheckoutTest, PaypalSessionOpensTheBrowserAndCompletesThePurchase)
                          click(d, res::kPaypalComplete);
                      }});
     std::string result;
-    EXPECT_GT(checkout(result), 0);
+    EXPECT_GT(checkout(result, "1.23"), 0);
     EXPECT_TRUE(result.starts_with("approved|")) << result;
     EXPECT_TRUE(completeEnabled);
     ASSERT_EQ(shell_.opened.size(), 1u);
@@ -338,6 +320,7 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
 {
     addToCart("tov-1002", "Piper Cub Classic", "14.95");
     const int realPort = deployment_.storeHttpsPort;
+    const test::RefusingPort refusing;
     std::vector<bool> completeEnabled;
     dialogs_.script(res::kCheckoutDialogId,
                     {[&](ui::QtDialog& d) {
@@ -347,7 +330,7 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
                          completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
                          EXPECT_TRUE(d.isEnabled(res::kPaypalLogin));
                          session_.password = "skylane182";
-                         deployment_.storeHttpsPort = 1;  // no answer at all
+                         deployment_.storeHttpsPort = refusing.port();  // no answer at all
                          click(d, res::kPaypalLogin);
                          deployment_.storeHttpsPort = realPort;
                          // A token shorter than 16 characters enables button 2 once only.
@@ -364,7 +347,7 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
                          click(d, res::kCheckoutCancel);
                      }});
     std::string result;
-    EXPECT_EQ(checkout(result), 0);
+    EXPECT_EQ(checkout(result, "1.23"), 0);
     ASSERT_GE(box_.calls.size(), 2u);
     EXPECT_EQ(box_.calls[0].text, "Error: Your login is not valid. Please log in again.");
     EXPECT_EQ(box_.calls[0].caption, "Error");
@@ -383,7 +366,7 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
                                                              !d.isEnabled(res::kPaypalComplete);
                                                  click(d, res::kCheckoutCancel);
                                              }});
-    checkout(result);
+    checkout(result, "1.23");
     EXPECT_TRUE(loginOnly);
 }
 
@@ -392,7 +375,7 @@ TEST_F(CheckoutTest, UnusableLoginAsksForALoginFirstAndOpensNothingWithout)
     addToCart("tov-1002", "Piper Cub Classic", "14.95");
     session_.password = "short";
     std::string result;
-    EXPECT_EQ(checkout(result), 0);
+    EXPECT_EQ(checkout(result, "1.23"), 0);
     EXPECT_EQ(loginDialogs_, 1);
     ASSERT_EQ(box_.calls.size(), 1u);
     EXPECT_EQ(box_.calls[0].text,
@@ -444,7 +427,7 @@ TEST_F(CheckoutTest, CheckoutDialogShowsWholeInBothModes)
                          click(d, res::kCheckoutCancel);
                      }});
     std::string result;
-    checkout(result);
+    checkout(result, "2.46");
     EXPECT_EQ(shell_.opened, std::vector<std::string>{"http://127.0.0.1:" + std::to_string(deployment_.storeHttpPort) +
                                                       "/view.asp?page=tos"});
 }

@@ -13,6 +13,7 @@
 #include "commerce/coupon.h"
 #include "commerce/coupon_dialog.h"
 #include "store_customer.h"
+#include "support/refusing_port.h"
 #include "support/scripted_message_box.h"
 #include "support/scripted_qt_dialogs.h"
 #include "ui/message_box/message_box_params.h"
@@ -159,7 +160,8 @@ TEST_F(CouponTest, RefusalsEndWithTheirOneMessage)
     box_.calls.clear();
     EXPECT_TRUE(apply("tov-1002", ui::kIdNo, "FREEBIE").applied);
     EXPECT_EQ(price_, "0.00");
-    deployment_.storeHttpsPort = 1;
+    const test::RefusingPort refusing;
+    deployment_.storeHttpsPort = refusing.port();
     EXPECT_FALSE(apply("tov-1002", ui::kIdNo, "SAVE10").applied);
     EXPECT_EQ(lastMessage(), "There was an error applying the selected coupon.");
 }

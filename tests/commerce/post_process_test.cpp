@@ -4,6 +4,7 @@
 
 #include "commerce/post_process.h"
 #include "support/demo_store.h"
+#include "support/refusing_port.h"
 
 namespace qk {
 namespace {
@@ -87,7 +88,8 @@ TEST_F(PostProcessTest, ChecksRunInOrderAndNothingIsSentOnAnyOfThem)
     EXPECT_TRUE(store_.requests().empty());
 
     // A store out of reach is an empty answer: 0.
-    deployment_.storeHttpsPort = 1;
+    const test::RefusingPort refusing;
+    deployment_.storeHttpsPort = refusing.port();
     EXPECT_EQ(run(), 0);
     EXPECT_TRUE(reply_.empty());
 }

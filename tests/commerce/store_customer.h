@@ -13,6 +13,7 @@
 #include "store/catalog.h"
 #include "store/purchases.h"
 #include "support/demo_store.h"
+#include "support/request_log.h"
 
 namespace qk::test {
 
@@ -38,11 +39,7 @@ protected:
     // Bodies the store received for `target`, in order.
     std::vector<std::string> bodiesTo(const std::string& target)
     {
-        std::vector<std::string> bodies;
-        for (auto& request : store_.requests())
-            if (request.target == target)
-                bodies.push_back(request.body);
-        return bodies;
+        return bodiesOf(requestsMatching(store_, {.target = target}));
     }
 
     DemoStore store_;

@@ -6,6 +6,8 @@
 #include "generated_content.h"
 #include "platform/ports.h"
 #include "support/demo_store.h"
+#include "support/refusing_port.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -51,23 +53,8 @@ private:
     char separator_;
 };
 
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() /
-                ("qk-download-" + std::to_string(::getpid()) + "-" + test->test_suite_name() + "-" + test->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchFolder() { fs::remove_all(path_); }
-    [[nodiscard]] const fs::path& path() const { return path_; }
-    [[nodiscard]] fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using ScratchFolder = test::TempFolder;
+using test::RefusingPort;
 
 inline std::string generatedBytes(std::uint64_t offset, std::size_t size)
 {
@@ -118,12 +105,18 @@ inline std::vector<std::string> splitBars(const std::string& text)
     }
 }
 
-// One demo store for a whole suite (starting one per test would dominate the run).
+// One demo store for a whole suite (starting one per test would dominate the run). Each
+// test starts with the switches a test of these suites flips back as the store starts, so
+// no test depends on how the one before it ended.
 class StoreSuite : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { store_ = std::make_unique<test::DemoStore>(); }
     static void TearDownTestSuite() { store_.reset(); }
-    void SetUp() override { ASSERT_TRUE(store_->ok()) << store_->error(); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(store_->ok()) << store_->error();
+        ASSERT_TRUE(store_->control("primary", "up"));
+    }
 
     static inline std::unique_ptr<test::DemoStore> store_;
     ScratchFolder folder_;

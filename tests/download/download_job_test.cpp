@@ -63,7 +63,8 @@ TEST(StartDownload, RefusesBadPreconditionsWithoutTouchingTheText)
     DownloadJob job;
     setProgressText(job, kSentinel);
     const std::string dir = folder.path().string();
-    const std::string url = "http://127.0.0.1:1/sendfile.php?id=x";
+    const RefusingPort refusing;
+    const std::string url = "http://127.0.0.1:" + std::to_string(refusing.port()) + "/sendfile.php?id=x";
 
     EXPECT_EQ(startDownload(job, false, dir, url, "file.bin", 10), -1);
     EXPECT_EQ(startDownload(job, true, dir, url, "a.z", 10), -1);
@@ -103,7 +104,8 @@ TEST(StartDownload, StagesOnePathWithOrWithoutTrailingSeparator)
 
     ScratchFolder folder;
     DownloadJob job;
-    const std::string url = "http://127.0.0.1:1/sendfile.php?id=x";
+    const RefusingPort refusing;
+    const std::string url = "http://127.0.0.1:" + std::to_string(refusing.port()) + "/sendfile.php?id=x";
     ASSERT_EQ(startDownload(job, true, folder.path().string(), url, "one.bin", 0), 1);
     finish(job);
     const std::string first = job.stagedPath;
@@ -118,7 +120,8 @@ TEST(StartDownload, ExistingFileIsDeletedOrTheStartRefused)
     ScratchFolder folder;
     DownloadJob job;
     setProgressText(job, kSentinel);
-    const std::string url = "http://127.0.0.1:1/sendfile.php?id=x";
+    const RefusingPort refusing;
+    const std::string url = "http://127.0.0.1:" + std::to_string(refusing.port()) + "/sendfile.php?id=x";
 
     // Something at the path that cannot be deleted (root may delete read-only files,
     // but not a folder with content).
@@ -152,7 +155,9 @@ TEST(StartDownload, SecondStartWhileRunningChangesNothing)
         EXPECT_TRUE(readProgress(job, text));
         EXPECT_EQ(text, "0|0|0|0|Pending");
 
-        EXPECT_EQ(startDownload(job, true, folder.path().string(), "http://127.0.0.1:1/other", "second.bin", 5), 0);
+        const RefusingPort refusing;
+        const std::string other = "http://127.0.0.1:" + std::to_string(refusing.port()) + "/other";
+        EXPECT_EQ(startDownload(job, true, folder.path().string(), other, "second.bin", 5), 0);
         EXPECT_EQ(job.stagedPath, (folder / "first.bin").string());
         EXPECT_EQ(job.expectedSize, 10u);
         EXPECT_FALSE(fs::exists(folder / "second.bin"));

@@ -2,8 +2,6 @@
 
 #include "download/download_folder.h"
 #include "download/download_record.h"
-#include "download/file_id.h"
-#include "download/download_display.h"
 #include "download/file_status.h"
 #include "download_fixture.h"
 
@@ -204,26 +202,6 @@ TEST(DownloadFolder, IsMadeBelowTheBaseButNeverInPlaceOfAVanishedBase)
     writeFile(folder / "plain-file", "x");
     EXPECT_FALSE(prepareDownloadFolder(folder / "plain-file", "tovrin"));
     EXPECT_FALSE(prepareDownloadFolder("", "tovrin"));
-}
-
-TEST(FileIdReply, OnlyExactlyFiveFieldsGiveTheFifthAsTheId)
-{
-    EXPECT_EQ(fileIdOf("success|Skylane.zip|5242880|2.1|abc-123"), "abc-123");
-    EXPECT_EQ(fileIdOf("a|b|c|d|"), "");
-    EXPECT_FALSE(fileIdOf("success|Skylane.zip|5242880|abc"));
-    EXPECT_FALSE(fileIdOf("success|Skylane.zip|5242880|2.1|abc|extra"));
-    EXPECT_FALSE(fileIdOf("Error:1"));
-    EXPECT_FALSE(fileIdOf(""));
-    EXPECT_EQ(fileUrl("files.example.com:8080", "abc"), "http://files.example.com:8080/sendfile.php?id=abc");
-}
-
-TEST(ProgressPercent, LeadingIntegerIgnoresTheLocalesSeparator)
-{
-    EXPECT_EQ(leadingInteger("42,12345678"), 42);
-    EXPECT_EQ(leadingInteger("42.99999999"), 42);
-    EXPECT_EQ(leadingInteger("100.00000000"), 100);
-    EXPECT_EQ(leadingInteger(""), 0);
-    EXPECT_EQ(leadingInteger("x1"), 0);
 }
 
 }  // namespace

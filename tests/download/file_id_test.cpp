@@ -62,9 +62,21 @@ TEST_F(FileIdTest, RefusalsLeaveNoReplyAndSendNothing)
     EXPECT_GT(request("tov-1001", [&] { session_.password = "skylane182"; }), 0);
     EXPECT_EQ(fileIdOf(reply_), "Skylane182Deluxe.zip");
 
-    deployment_.storeHttpsPort = 1;
+    const test::RefusingPort refusing;
+    deployment_.storeHttpsPort = refusing.port();
     EXPECT_EQ(request("tov-1001"), 0);
     EXPECT_TRUE(reply_.empty());
+}
+
+TEST(FileIdReply, OnlyExactlyFiveFieldsGiveTheFifthAsTheId)
+{
+    EXPECT_EQ(fileIdOf("success|Skylane.zip|5242880|2.1|abc-123"), "abc-123");
+    EXPECT_EQ(fileIdOf("a|b|c|d|"), "");
+    EXPECT_FALSE(fileIdOf("success|Skylane.zip|5242880|abc"));
+    EXPECT_FALSE(fileIdOf("success|Skylane.zip|5242880|2.1|abc|extra"));
+    EXPECT_FALSE(fileIdOf("Error:1"));
+    EXPECT_FALSE(fileIdOf(""));
+    EXPECT_EQ(fileUrl("files.example.com:8080", "abc"), "http://files.example.com:8080/sendfile.php?id=abc");
 }
 
 }  // namespace

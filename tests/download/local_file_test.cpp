@@ -1,5 +1,6 @@
 #include "download/local_file.h"
 #include "platform/system_locale.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +16,14 @@ namespace fs = std::filesystem;
 
 class LocalFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("qk-local-file-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     static std::string contents(const fs::path& path)
     {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir_;
+    test::TempFolder folder_;
+    fs::path dir_ = folder_.path();
 };
 
 TEST_F(LocalFileTest, ResumeOpenKeepsExistingBytesAndAppendsAtTheEnd)

@@ -28,6 +28,8 @@
 #include "platform/settings_store.h"
 #include "store/credentials.h"
 #include "support/demo_store.h"
+#include "support/recording_shell.h"
+#include "support/request_log.h"
 #include "ui/message_box.h"
 #include "ui/message_box/message_box_dialog.h"
 #include "ui/qt_window_provider.h"
@@ -61,17 +63,6 @@ constexpr const char* kNotDownloaded =
     "File: tov-1016.zip\nFile Size: 2.12 MB\nAvailable Version: 1.0\nStatus: Not Downloaded";
 // The first order of a freshly started store.
 constexpr const char* kOrderNumber = "800001";
-
-// The customer's browser: the program opens pages and files through it.
-class RecordingBrowser final : public platform::Shell {
-public:
-    bool open(const std::string& target) override
-    {
-        opened.push_back(target);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
 
 // Which file servers the store runs.
 enum class FileServers {
@@ -124,20 +115,12 @@ protected:
 
     std::vector<LoggedRequest> requestsTo(const std::string& server, const std::string& target)
     {
-        std::vector<LoggedRequest> found;
-        for (auto& request : store_.requests())
-            if (request.server == server && request.target == target)
-                found.push_back(std::move(request));
-        return found;
+        return requestsMatching(store_, {.server = server, .target = target});
     }
 
     std::vector<LoggedRequest> requestsOn(const std::string& server)
     {
-        std::vector<LoggedRequest> found;
-        for (auto& request : store_.requests())
-            if (request.server == server)
-                found.push_back(std::move(request));
-        return found;
+        return requestsMatching(store_, {.server = server});
     }
 
     std::optional<std::string> savedValue(const char* name) const
@@ -548,7 +531,7 @@ protected:
     static std::string utf8Title(QWidget& window) { return window.windowTitle().toStdString(); }
 
     DemoStore store_;
-    RecordingBrowser browser_;
+    RecordingShell browser_;  // the customer's browser: pages and files open in it
     ModalWindows windows_;
     std::unique_ptr<app::AgentProgram> program_;
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/settings_store.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -21,14 +22,6 @@ const char* kKey = "Software\\Varnel Software\\VNPurchase\\";
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        root = fs::temp_directory_path() /
-               ("qk-settings-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-    }
-    void TearDown() override { fs::remove_all(root); }
 
     static unsigned mode(const fs::path& p)
     {
@@ -37,7 +30,8 @@ protected:
         return st.st_mode & 0777;
     }
 
-    fs::path root;
+    qk::test::TempFolder folder;
+    fs::path root = folder / "settings";  // made by the store itself
 };
 
 TEST_F(SettingsStoreTest, KeyIsAFolderAndAValueIsAFileOfItsBytes)
@@ -61,6 +55,11 @@ TEST_F(SettingsStoreTest, KeyIsAFolderAndAValueIsAFileOfItsBytes)
     EXPECT_EQ(store.readValue(kKey, "FolderPath"), "short") << "rewrite replaces, no leftovers";
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1)
         << "no temp file left behind";
+
+    // A crash can leave a longer temp file behind; the next write keeps none of its tail.
+    std::ofstream(file.parent_path() / ".FolderPath.tmp") << "a longer leftover of a crashed write";
+    ASSERT_TRUE(store.writeValue(kKey, "FolderPath", "new"));
+    EXPECT_EQ(store.readValue(kKey, "FolderPath"), "new");
 }
 
 TEST_F(SettingsStoreTest, MissingValuesDeletesAndNumbers)

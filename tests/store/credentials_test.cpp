@@ -6,7 +6,7 @@
 
 #include "platform/settings_store.h"
 #include "store/credentials.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 TEST(Scramble, KnownAnswersAndRoundTrips)
 {

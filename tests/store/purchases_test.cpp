@@ -8,7 +8,7 @@
 #include "platform/settings_store.h"
 #include "store/credentials.h"
 #include "store/purchases.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "app/settings.h"
 #include "store/credentials.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -59,14 +59,15 @@ protected:
         return outcome;
     }
 
-    // A failed exchange: result 0, nothing in the reply, and within the time-out.
+    // A failed exchange: result 0, nothing in the reply, and given up after the test's own
+    // short time-out, not the default 60 s (the margin holds on a slow, busy machine).
     static void expectFailed(const Outcome& outcome)
     {
         EXPECT_EQ(outcome.result, qk::StoreRequest::kSent);
         EXPECT_EQ(outcome.replyBytes, 0);
         EXPECT_EQ(outcome.hasReply, 0);
         EXPECT_TRUE(outcome.reply.empty()) << outcome.reply.size() << " bytes taken as a reply";
-        EXPECT_LT(outcome.took, std::chrono::seconds(kGiveUpSeconds + 2));
+        EXPECT_LT(outcome.took, std::chrono::seconds(kGiveUpSeconds + 20));
     }
 
     static void expectWhole(const Outcome& outcome, const std::string& body)

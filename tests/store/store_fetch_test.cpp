@@ -5,7 +5,7 @@
 #include "store/credentials.h"
 #include "store/purchases.h"
 #include "support/demo_store.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "store/store_request.h"
-#include "closed_port.h"
+#include "support/refusing_port.h"
 #include "support/demo_store.h"
 
 namespace {
@@ -138,8 +138,9 @@ TEST_F(StoreExchange, EmptySecureBodySendsTheHeaderAndNoData)
 
 TEST_F(StoreExchange, FailuresShowAsEmptyRepliesOrCodes)
 {
+    const qk::test::RefusingPort refusing;
     qk::Deployment refused = deployment;
-    refused.storeHttpsPort = qk::test::closedPort();
+    refused.storeHttpsPort = refusing.port();
     refused.storeHttpPort = refused.storeHttpsPort;
     for (const std::uint8_t secure : {std::uint8_t{1}, std::uint8_t{0}}) {
         qk::StoreRequest request(refused);

@@ -131,29 +131,16 @@ HostileServer::HostileServer(Script script, const std::filesystem::path& certifi
             return;
         }
     }
-    listener_ = net::listenLoopback(port_);
-    if (listener_ < 0) {
+    if (!acceptor_.start([this](int client) { serve(client); })) {
         error_ = "cannot listen on loopback";
         return;
     }
     ok_ = true;
-    acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
 HostileServer::~HostileServer()
 {
-    stopping_.store(true);
-    if (acceptor_.joinable())
-        acceptor_.join();
-    std::vector<std::thread> connections;
-    {
-        std::lock_guard guard(mutex_);
-        connections.swap(connections_);
-    }
-    for (auto& connection : connections)
-        connection.join();
-    if (listener_ >= 0)
-        ::close(listener_);
+    acceptor_.stop();  // every connection ends before their TLS context goes
     SSL_CTX_free(static_cast<SSL_CTX*>(context_));
 }
 
@@ -171,23 +158,12 @@ std::string HostileServer::head(const std::string& statusLine, const std::vector
     return text + "\r\n";
 }
 
-void HostileServer::acceptLoop()
-{
-    while (net::waitReadable(listener_, stopping_)) {
-        const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
-        std::lock_guard guard(mutex_);
-        connections_.emplace_back([this, client] { serve(client); });
-    }
-}
-
 void HostileServer::serve(int client)
 {
     const auto holdOpen = [this, client] {
-        while (!stopping_.load()) {
+        while (!acceptor_.stopping().load()) {
             std::string ignored;
-            if (net::receiveSome(client, ignored, stopping_) == 0)
+            if (net::receiveSome(client, ignored, acceptor_.stopping()) == 0)
                 break;  // the client gave up
         }
     };
@@ -199,7 +175,7 @@ void HostileServer::serve(int client)
 
     std::unique_ptr<TlsChannel> tls;
     if (script_.tls) {
-        tls = std::make_unique<TlsChannel>(static_cast<SSL_CTX*>(context_), client, stopping_);
+        tls = std::make_unique<TlsChannel>(static_cast<SSL_CTX*>(context_), client, acceptor_.stopping());
         if (!tls->handshake()) {
             ::close(client);
             return;
@@ -207,7 +183,7 @@ void HostileServer::serve(int client)
     }
     std::string request;
     while (!wholeRequest(request)) {
-        const bool more = tls ? tls->read(request) : net::receiveSome(client, request, stopping_) > 0;
+        const bool more = tls ? tls->read(request) : net::receiveSome(client, request, acceptor_.stopping()) > 0;
         if (!more) {
             ::close(client);
             return;

@@ -5,13 +5,13 @@
 // TLS close_notify. Each connection plays the same script. Stopped and joined when it
 // goes out of scope.
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/connection_acceptor.h"
 
 namespace qk::test {
 
@@ -48,7 +48,7 @@ public:
 
     [[nodiscard]] bool ok() const { return ok_; }
     [[nodiscard]] const std::string& error() const { return error_; }
-    [[nodiscard]] int port() const { return port_; }
+    [[nodiscard]] int port() const { return acceptor_.port(); }
     // The requests read so far (head and body), one per connection that got that far.
     [[nodiscard]] std::vector<std::string> requests() const;
 
@@ -56,20 +56,16 @@ public:
     static std::string head(const std::string& statusLine, const std::vector<std::string>& headers);
 
 private:
-    void acceptLoop();
     void serve(int client);
 
     Script script_;
     void* context_ = nullptr;  // SSL_CTX
     bool ok_ = false;
     std::string error_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::thread acceptor_;
     mutable std::mutex mutex_;
-    std::vector<std::thread> connections_;
     std::vector<std::string> requests_;
+    // Last: it goes first, stopping the connections while what they use still exists.
+    ConnectionAcceptor acceptor_;
 };
 
 }  // namespace qk::test

@@ -80,28 +80,12 @@ LoopbackProxy::LoopbackProxy(Answer answer, std::string credentials) : answer_(a
 {
     if (!credentials.empty())
         authorization_ = "Basic " + base64(credentials);
-    listener_ = net::listenLoopback(port_);
-    if (listener_ >= 0)
-        acceptor_ = std::thread([this] { acceptLoop(); });
+    acceptor_.start([this](int client) { serve(client); });
 }
 
-LoopbackProxy::~LoopbackProxy()
-{
-    stopping_.store(true);
-    if (acceptor_.joinable())
-        acceptor_.join();
-    std::vector<std::thread> connections;
-    {
-        std::lock_guard guard(mutex_);
-        connections.swap(connections_);
-    }
-    for (auto& connection : connections)
-        connection.join();
-    if (listener_ >= 0)
-        ::close(listener_);
-}
+LoopbackProxy::~LoopbackProxy() = default;
 
-std::string LoopbackProxy::url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+std::string LoopbackProxy::url() const { return "http://127.0.0.1:" + std::to_string(port()); }
 
 std::vector<LoopbackProxy::Seen> LoopbackProxy::seen() const
 {
@@ -128,23 +112,12 @@ void LoopbackProxy::record(const std::string& method, const std::string& target)
     seen_.push_back({method, target});
 }
 
-void LoopbackProxy::acceptLoop()
-{
-    while (net::waitReadable(listener_, stopping_)) {
-        const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
-        std::lock_guard guard(mutex_);
-        connections_.emplace_back([this, client] { serve(client); });
-    }
-}
-
 void LoopbackProxy::serve(int client)
 {
     std::string bytes;
     std::size_t headEnd = std::string::npos;
     while ((headEnd = bytes.find("\r\n\r\n")) == std::string::npos && bytes.size() < kMaxHead) {
-        if (net::receiveSome(client, bytes, stopping_) <= 0) {
+        if (net::receiveSome(client, bytes, acceptor_.stopping()) <= 0) {
             ::close(client);
             return;
         }
@@ -224,7 +197,7 @@ void LoopbackProxy::serve(int client)
                              ? net::sendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n")
                              : net::sendAll(origin, originHead);
     if (started && net::sendAll(origin, rest))
-        relay(client, origin, stopping_);
+        relay(client, origin, acceptor_.stopping());
     else
         ::close(origin);
     ::close(client);

@@ -4,11 +4,11 @@
 // the way a corporate proxy does, or refuses them, and remembers what it was asked.
 // Stopped and joined when it goes out of scope.
 
-#include <atomic>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/connection_acceptor.h"
 
 namespace qk::test {
 
@@ -27,8 +27,8 @@ public:
     LoopbackProxy(const LoopbackProxy&) = delete;
     LoopbackProxy& operator=(const LoopbackProxy&) = delete;
 
-    [[nodiscard]] bool ok() const { return listener_ >= 0; }
-    [[nodiscard]] int port() const { return port_; }
+    [[nodiscard]] bool ok() const { return acceptor_.listening(); }
+    [[nodiscard]] int port() const { return acceptor_.port(); }
     // "http://127.0.0.1:<port>", the form the proxy variables take.
     [[nodiscard]] std::string url() const;
 
@@ -42,19 +42,15 @@ public:
     [[nodiscard]] int forwarded() const;  // absolute-form requests seen
 
 private:
-    void acceptLoop();
     void serve(int client);
     void record(const std::string& method, const std::string& target);
 
     Answer answer_;
     std::string authorization_;  // the Proxy-Authorization value accepted; empty: none
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::thread acceptor_;
     mutable std::mutex mutex_;
-    std::vector<std::thread> connections_;
     std::vector<Seen> seen_;
+    // Last: it goes first, stopping the connections while what they use still exists.
+    ConnectionAcceptor acceptor_;
 };
 
 }  // namespace qk::test

@@ -131,9 +131,9 @@ TEST_F(DialogEventsTest, InitOnceBeforeShowingAndFirstPaintOnce)
     EXPECT_EQ(handler.inits, 1);
     dialog.show();
     dialog.qtWidget()->repaint();
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handler.firstPaints >= 1; }, 10000));
     dialog.qtWidget()->repaint();
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_EQ(handler.inits, 1);
     EXPECT_EQ(handler.firstPaints, 1);
 }
@@ -177,7 +177,14 @@ TEST_F(DialogEventsTest, TimerKeepsTickingWhileAnotherDialogRunsModally)
 
     // Stopped from inside its own tick, it stays stopped.
     handler.onTimerDo = [&](int id) { dialog.stopTimer(id); };
-    QTest::qWait(60);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handler.ticks.size() >= 4; }, 10000));
+    // A timer of the same period started after the stop: had the stop not held, the
+    // dialog's timer would tick within the witness's three periods.
+    int witnessTicks = 0;
+    QTimer witness;
+    QObject::connect(&witness, &QTimer::timeout, [&] { ++witnessTicks; });
+    witness.start(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return witnessTicks >= 3; }, 10000));
     EXPECT_EQ(handler.ticks.size(), 4u);
 }
 
@@ -249,8 +256,7 @@ TEST(DialogQuit, QuitFromInsideAModalDialogEndsItAndThenTheMainLoop)
     // The event loop works again afterwards.
     bool ran = false;
     QTimer::singleShot(0, [&] { ran = true; });
-    QTest::qWait(20);
-    EXPECT_TRUE(ran);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ran; }, 10000));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The main window built from its table, offscreen, with the real fonts.
 #include "recording_handler.h"
+#include "support/temp_folder.h"
 #include "ui/qt_dialog.h"
 #include "ui/resources/main_window.h"
 
@@ -153,8 +154,8 @@ TEST_F(MainWindowTest, IconAndGrabbedPicture)
                    "track, for every airport in the region.");
     dialog.setVisible(kReadMore, true);
 
-    const std::string path = "/tmp/qk-main-window.png";
-    std::filesystem::remove(path);
+    const test::TempFolder folder;
+    const std::string path = (folder / "main-window.png").string();
     ASSERT_TRUE(grabToPng(dialog, path));
     const QImage image(QString::fromStdString(path));
     ASSERT_FALSE(image.isNull());

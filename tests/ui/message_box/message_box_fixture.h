@@ -15,10 +15,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <random>
 #include <vector>
 
 #include "platform/settings_store.h"
+#include "support/temp_folder.h"
 #include "ui/message_box/agent_message_box.h"
 #include "ui/message_box/message_box_dialog.h"
 
@@ -29,16 +29,8 @@ protected:
     using Action = std::function<void(ui::MessageBoxDialog&)>;
 
     MessageBoxFixture()
-        : folder_(std::filesystem::temp_directory_path() / ("qk-msgbox-gui-" + std::to_string(std::random_device{}()))),
-          settings(folder_),
-          box(&settings, "qk-agent", hooks())
+        : settings(folder_.path()), box(&settings, "qk-agent", hooks())
     {
-        std::filesystem::create_directories(folder_);
-    }
-    ~MessageBoxFixture() override
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
     }
 
     // Shows a box and runs `action` in its loop; the box is closed (and the test failed)
@@ -100,7 +92,7 @@ private:
         return h;
     }
 
-    std::filesystem::path folder_;
+    TempFolder folder_;
 
 protected:
     SettingsStore settings;

@@ -57,7 +57,16 @@ TEST_F(MessageBoxFixture, ABoxOverAnAgentWindowBlocksItWhileItsTimerKeepsTicking
             ownerBlocked = QApplication::activeModalWidget() == &d && d.windowModality() != Qt::NonModal;
             boxCentre = d.frameGeometry().center();
             ticksWhenShown = handler.ticks;
-            QTimer::singleShot(400, &d, [&d] { d.button(ui::kIdOk)->click(); });
+            // Answered once the window has ticked 8 times under the open box; if it never
+            // does, the fixture's watchdog ends the box and the count below fails.
+            auto* poll = new QTimer(&d);
+            QObject::connect(poll, &QTimer::timeout, &d, [&, poll, pd = &d] {
+                if (handler.ticks - ticksWhenShown >= 8) {
+                    poll->stop();
+                    pd->button(ui::kIdOk)->click();
+                }
+            });
+            poll->start(10);
         },
         &mainWindow);
     mainWindow.stopTimer(1143);

@@ -3,9 +3,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "platform/settings_store.h"
+#include "support/temp_folder.h"
 #include "ui/message_box.h"
 #include "ui/message_box/remembered_answer.h"
 
@@ -14,24 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::random_device random;
-        path_ = fs::temp_directory_path() / ("qk-msgbox-" + std::to_string(random()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    [[nodiscard]] const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using test::TempFolder;
 
 TEST(RememberedValueName, ScramblesByPositionAndCode)
 {

@@ -1,0 +1,35 @@
+#include "support/refusing_port.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstdio>
+
+namespace qk::test {
+
+RefusingPort::RefusingPort()
+{
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        // Without a refusing port the test would reach whatever took it: stop here.
+        std::perror("RefusingPort");
+        std::abort();
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+RefusingPort::~RefusingPort()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+}  // namespace qk::test
