@@ -49,6 +49,7 @@ QScrollArea* fitClientArea(QWidget* window, QWidget* client, QSize room)
     auto* scroll = new ClientScrollArea(window);
     scroll->setObjectName(kScrollAreaName);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // no extra Tab stop: it follows the focus instead
     scroll->setWidgetResizable(false);  // the client keeps its layout's size
     scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll->setWidget(client);
