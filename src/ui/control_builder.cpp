@@ -212,8 +212,8 @@ QWidget* buildControl(const ControlSpec& control, const QString& text, const QSt
         geometry.setHeight(widget->sizeHint().height());
     }
     if (control.kind == ControlKind::StaticSunken) {
-        // A line of text inside the frame, where the units leave less than the font's
-        // height (the glyphs of a scaled font can reach a pixel lower).
+        // Room for one whole line of text inside the frame, where the units would leave
+        // less than the font's height; otherwise the table's height as it stands.
         const auto* label = static_cast<QLabel*>(widget);
         const int needed = QFontMetrics(parent->font()).height() + 2 * (label->frameWidth() + label->margin());
         geometry.setHeight(std::max(geometry.height(), needed));
