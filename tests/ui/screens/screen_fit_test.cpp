@@ -115,11 +115,23 @@ TEST(ScreenFit, RunsOnTheScreenItWasMeantFor)
     }
 }
 
+// What a window reports once shown: its first paint, and Escape from whichever control
+// has the focus, whether or not a scroll area stands between them.
+void expectPaintAndEscapeReported(const qk::test::RecordingHandler& handler)
+{
+    for (int wait = 0; wait < 100 && handler.firstPaints == 0; ++wait)
+        QTest::qWait(10);
+    EXPECT_EQ(handler.firstPaints, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_FALSE(handler.commands.empty());
+    EXPECT_EQ(handler.commands.back().id, qk::ui::kCancelCommand);
+}
+
 TEST(ScreenFit, EveryDialogOpensOnScreenWithEveryControlInReach)
 {
-    qk::test::RecordingHandler handler;
+    qk::test::RecordingHandler mainHandler;
     const DialogResource& mainTable = *qk::test::kAllDialogs[0];
-    QtDialog mainWindow(mainTable, handler, nullptr);
+    QtDialog mainWindow(mainTable, mainHandler, nullptr);
     // Where the layout fits, the same pixels as ever (each window grabbed before it is
     // shown, so that neither picture has a focus frame).
     if (qk::ui::clientScrollArea(mainWindow.qtWidget()) == nullptr) {
@@ -130,9 +142,10 @@ TEST(ScreenFit, EveryDialogOpensOnScreenWithEveryControlInReach)
 
     for (const DialogResource* resource : qk::test::kAllDialogs) {
         SCOPED_TRACE(resource->id);
+        qk::test::RecordingHandler ownHandler;
         std::unique_ptr<QtDialog> owned;
         if (resource != &mainTable)
-            owned = std::make_unique<QtDialog>(*resource, handler, &mainWindow);
+            owned = std::make_unique<QtDialog>(*resource, ownHandler, &mainWindow);
         QtDialog& dialog = owned ? *owned : mainWindow;
         std::vector<QWidget*> controls;
         for (const auto& row : resource->controls)
@@ -149,6 +162,7 @@ TEST(ScreenFit, EveryDialogOpensOnScreenWithEveryControlInReach)
         expectEachControlInReach(dialog.qtWidget(), controls.front()->parentWidget(), controls);
         if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
             qk::ui::grabToPng(dialog, std::string(kept) + "/dialog" + std::to_string(resource->id) + "-" + screenName() + ".png");
+        expectPaintAndEscapeReported(owned ? ownHandler : mainHandler);
     }
 }
 
