@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include <algorithm>
+
 namespace qk::ui {
 
 namespace {
@@ -45,6 +47,9 @@ QLabel* makeStatic(QWidget* parent, ControlKind kind)
         label->setLineWidth(1);
         label->setMargin(1);
         label->setWordWrap(false);
+        // Top-aligned, a framed label pushes its text down by half an "x" besides its
+        // margin, and a one-line box loses the descenders to its lower border.
+        label->setAlignment(horizontal | Qt::AlignVCenter);
     }
     return label;
 }
@@ -205,6 +210,13 @@ QWidget* buildControl(const ControlSpec& control, const QString& text, const QSt
         // The resource height includes the dropped-down list; closed, the box takes
         // the height its font needs.
         geometry.setHeight(widget->sizeHint().height());
+    }
+    if (control.kind == ControlKind::StaticSunken) {
+        // Room for one whole line of text inside the frame, where the units would leave
+        // less than the font's height; otherwise the table's height as it stands.
+        const auto* label = static_cast<QLabel*>(widget);
+        const int needed = QFontMetrics(parent->font()).height() + 2 * (label->frameWidth() + label->margin());
+        geometry.setHeight(std::max(geometry.height(), needed));
     }
     widget->setGeometry(geometry);
     if (auto* edit = qobject_cast<QLineEdit*>(widget))

@@ -30,9 +30,9 @@ void PlacedPicture::draw(QPainter& painter) const
         painter.drawImage(offset_, image_);
 }
 
-DialogWindow::DialogWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+DialogClient::DialogClient(QWidget* parent) : QWidget(parent) {}
 
-void DialogWindow::paintEvent(QPaintEvent* /*event*/)
+void DialogClient::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     picture_.draw(painter);
@@ -40,12 +40,23 @@ void DialogWindow::paintEvent(QPaintEvent* /*event*/)
         painted_ = true;
         // Run after this paint: the handler may open a modal dialog, which must not
         // start inside a paint event.
-        if (hooks_.firstPaint)
+        if (firstPaint_)
             QTimer::singleShot(0, this, [this] {
-                if (hooks_.firstPaint)
-                    hooks_.firstPaint();
+                if (firstPaint_)
+                    firstPaint_();
             });
     }
+}
+
+DialogWindow::DialogWindow(QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), client_(new DialogClient(this))
+{
+}
+
+void DialogWindow::setHooks(Hooks hooks)
+{
+    hooks_ = std::move(hooks);
+    client_->setFirstPaintHook(hooks_.firstPaint);
 }
 
 void DialogWindow::keyPressEvent(QKeyEvent* event)

@@ -27,6 +27,25 @@ private:
     QPoint offset_;
 };
 
+// The client area of a dialog: the parent of its controls, where the client-area
+// picture is drawn, and what reports the first paint (it is painted whether the window
+// shows it whole or in a scroll area).
+class DialogClient final : public QWidget {
+public:
+    explicit DialogClient(QWidget* parent);
+    void setFirstPaintHook(std::function<void()> hook) { firstPaint_ = std::move(hook); }
+    PlacedPicture& picture() { return picture_; }
+    [[nodiscard]] const PlacedPicture& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::function<void()> firstPaint_;
+    PlacedPicture picture_;
+    bool painted_ = false;
+};
+
 // The top-level window of a dialog. Escape and the close box do not close it: they are
 // reported, and the dialog's handler decides.
 class DialogWindow final : public QWidget {
@@ -38,19 +57,18 @@ public:
     };
 
     DialogWindow(QWidget* parent, Qt::WindowFlags flags);
-    void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
-    PlacedPicture& picture() { return picture_; }
-    [[nodiscard]] const PlacedPicture& picture() const { return picture_; }
+    void setHooks(Hooks hooks);
+    [[nodiscard]] DialogClient* client() const { return client_; }
+    PlacedPicture& picture() { return client_->picture(); }
+    [[nodiscard]] const PlacedPicture& picture() const { return client_->picture(); }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     Hooks hooks_;
-    PlacedPicture picture_;
-    bool painted_ = false;
+    DialogClient* client_;
 };
 
 // Owner-drawn static: shows its picture at an offset, clipped to the frame.

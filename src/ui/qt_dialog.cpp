@@ -3,6 +3,8 @@
 #include "ui/agent_icon.h"
 #include "ui/control_builder.h"
 #include "ui/dialog_widgets.h"
+#include "ui/screen_fit/client_fit.h"
+#include "ui/screen_fit/window_placement.h"
 #include "platform/text_encoding.h"
 
 #include <QAbstractButton>
@@ -71,10 +73,11 @@ QtDialog::QtDialog(const DialogResource& resource, DialogHandler& handler, Dialo
     const QFont font = dialogFont(resource.fontFamily, resource.fontPoints, 0);
     window_->setFont(font);
     units_ = DialogUnits::fromFont(font);
-    window_->setFixedSize(units_.toPixelsX(resource.width), units_.toPixelsY(resource.height));
+    window_->client()->resize(units_.toPixelsX(resource.width), units_.toPixelsY(resource.height));
     window_->setWindowTitle(toQt(resource.caption));
 
     buildControls(resource);
+    fitClientArea(window_, window_->client(), clientRoomFor(window_, ownerWidget));
     window_->setHooks({
         [this] { command(kCancelCommand, Notify::Clicked, 0); },
         [this] { clickDefaultButton(); },
@@ -113,7 +116,7 @@ void QtDialog::buildControls(const DialogResource& resource)
     // Widgets are made in table order, which is their tab order too.
     const ControlSpec* label = nullptr;  // a text right before the row, if any
     for (const ControlSpec& row : resource.controls) {
-        QWidget* widget = buildControl(row, toQt(row.text), toQt(row.hint), window_, units_);
+        QWidget* widget = buildControl(row, toQt(row.text), toQt(row.hint), window_->client(), units_);
         // Tools and tests find a control by its id; screen readers name an input after
         // the text that labels it, or after its hint where nothing does.
         widget->setObjectName(QString::number(row.id));
@@ -283,15 +286,10 @@ void QtDialog::endDialog(int result)
 
 void QtDialog::centreOver(DialogView* owner)
 {
-    QRect area;
-    if (QWidget* ownerWidget = widgetOf(owner))
-        area = ownerWidget->frameGeometry();
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isEmpty())
-        return;
-    const QSize size = window_->frameGeometry().size();
-    window_->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    QWidget* ownerWidget = widgetOf(owner);
+    const QRect over = ownerWidget ? ownerWidget->frameGeometry() : availableAreaFor(nullptr);
+    if (!over.isEmpty())
+        placeCentred(window_, over, ownerWidget);
 }
 
 void QtDialog::postQuit(int code)
@@ -482,7 +480,7 @@ bool QtDialog::setPicture(int id, int x, int y, const std::string& encodedImage,
     QWidget* target = nullptr;
     if (id == kClientArea) {
         place = &window_->picture();
-        target = window_;
+        target = window_->client();
     } else if (auto* frame = dynamic_cast<PictureFrame*>(control(id))) {
         place = &frame->picture();
         target = frame;

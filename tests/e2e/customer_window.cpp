@@ -157,7 +157,11 @@ WindowAction answerBox(std::string text, int buttonId)
 
 QWidget* control(QWidget& window, int id)
 {
-    return window.findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    // The window's own control, on its client area, never one of a dialog it owns.
+    for (QWidget* found : window.findChildren<QWidget*>(QString::number(id)))
+        if (found->window() == &window)
+            return found;
+    return nullptr;
 }
 
 std::string seen(QWidget& window, int id)

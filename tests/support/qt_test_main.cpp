@@ -1,5 +1,5 @@
 // Test entry point for tests that need Qt widgets: one QApplication on the offscreen
-// platform for the whole run.
+// platform for the whole run, on the tests' large screen unless the caller chose one.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -29,7 +29,7 @@ public:
 
 int main(int argc, char** argv)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("QT_QPA_PLATFORM", QK_TEST_PLATFORM, 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshEventLoop);

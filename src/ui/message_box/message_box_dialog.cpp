@@ -7,11 +7,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include "platform/text_encoding.h"
 #include "ui/message_box.h"
+#include "ui/screen_fit/client_fit.h"
+#include "ui/screen_fit/window_placement.h"
 
 namespace qk::ui {
 namespace {
@@ -45,7 +46,8 @@ void MessageBoxDialog::build()
 {
     setFont(box_.font);
     setWindowTitle(toQt(box_.caption));
-    setFixedSize(box_.size);
+    content_ = new QWidget(this);
+    content_->resize(box_.size);
 
     if (box_.framed) {
         // The message area in the window colour over a button bar in the button-face colour.
@@ -54,7 +56,7 @@ void MessageBoxDialog::build()
         setPalette(dialogPalette);
         setAutoFillBackground(true);
 
-        auto* area = new QWidget(this);
+        auto* area = new QWidget(content_);
         area->setObjectName(QStringLiteral("messageArea"));
         QPalette areaPalette = area->palette();
         areaPalette.setColor(QPalette::Window, box_.backgroundColour.isValid()
@@ -73,7 +75,7 @@ void MessageBoxDialog::build()
     for (const auto& item : box_.items) {
         switch (item->kind) {
         case ItemKind::IconStatic: {
-            auto* icon = new QLabel(this);
+            auto* icon = new QLabel(content_);
             icon->setObjectName(QStringLiteral("icon"));
             icon->setPixmap(box_.icon.pixmap(box_.iconSize, box_.iconSize));
             icon->setGeometry(item->geometry);
@@ -82,7 +84,7 @@ void MessageBoxDialog::build()
         case ItemKind::Static: {
             QString shown = toQt(item->text);
             shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            messageLabel_ = new QLabel(this);
+            messageLabel_ = new QLabel(content_);
             messageLabel_->setObjectName(QStringLiteral("message"));
             messageLabel_->setTextFormat(Qt::PlainText);
             messageLabel_->setWordWrap(true);
@@ -100,7 +102,7 @@ void MessageBoxDialog::build()
             break;
         }
         case ItemKind::Button: {
-            auto* button = new QPushButton(toQt(item->text), this);
+            auto* button = new QPushButton(toQt(item->text), content_);
             button->setAutoDefault(false);
             button->setGeometry(item->geometry);
             const int id = item->id;
@@ -112,7 +114,7 @@ void MessageBoxDialog::build()
             break;
         }
         case ItemKind::CheckBox:
-            checkBox_ = new QCheckBox(toQt(item->text), this);
+            checkBox_ = new QCheckBox(toQt(item->text), content_);
             checkBox_->setGeometry(item->geometry);
             checkBox_->setChecked(false);
             connect(checkBox_, &QCheckBox::toggled, this, [this] { stopCountdown(); });
@@ -125,6 +127,9 @@ void MessageBoxDialog::build()
         defaultButton->setFocus();
     }
 
+    // A long message on a small screen scrolls rather than run off the screen.
+    fitClientArea(this, content_, clientRoomFor(this, parentWidget()));
+
     // A click anywhere in the box stops the countdown.
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>())
@@ -133,16 +138,17 @@ void MessageBoxDialog::build()
 
 void MessageBoxDialog::start(QWidget* owner)
 {
+    // Where the caller puts it, or centred over the owner; either way whole on the screen.
     if (box_.x != 0 || box_.y != 0) {
-        move(box_.x, box_.y);
+        placeAt(this, QPoint(box_.x, box_.y), owner);
     } else {
         QRect over;
         if (owner != nullptr)
             over = owner->window()->frameGeometry();
-        else if (QScreen* screen = QGuiApplication::primaryScreen())
-            over = screen->availableGeometry();
+        else
+            over = availableAreaFor(nullptr);
         if (!over.isNull())
-            move(over.center() - QPoint(width() / 2, height() / 2));
+            placeCentred(this, over, owner);
     }
 
     if (box_.countdownSeconds > 0 && button(box_.defaultId) != nullptr) {

@@ -59,6 +59,7 @@ private:
 
     const MessageBoxTemplate& box_;
     MessageBoxActions actions_;
+    QWidget* content_ = nullptr;  // the laid-out box, whole or in a scroll area
     std::map<int, QPushButton*> buttons_;
     QCheckBox* checkBox_ = nullptr;
     QLabel* messageLabel_ = nullptr;
