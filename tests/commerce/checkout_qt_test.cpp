@@ -350,10 +350,16 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
                          deployment_.storeHttpsPort = 1;  // no answer at all
                          click(d, res::kPaypalLogin);
                          deployment_.storeHttpsPort = realPort;
-                         // A token shorter than 16 characters enables button 2 once only.
-                         store_.control("paypalreply", "ok|SHORT");
-                         click(d, res::kPaypalLogin);
-                         completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
+                         // A token that is not 16 letters and digits would go into the
+                         // browser's address and the purchase body as it stands: refused.
+                         for (const char* reply : {"ok|SHORT", "ok|ABCDEFGH/JKLMNOP", "ok|ABCDEFGH&JKLMNOP",
+                                                   "ok|ABCDEFGH JKLMNOP"}) {
+                             store_.control("paypalreply", reply);
+                             click(d, res::kPaypalLogin);
+                             completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
+                             EXPECT_TRUE(d.isEnabled(res::kPaypalLogin));
+                             EXPECT_TRUE(state_.paypalSession.empty()) << reply;
+                         }
                          click(d, res::kUseCard);
                          click(d, res::kUsePaypal);
                          completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
@@ -365,14 +371,19 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
                      }});
     std::string result;
     EXPECT_EQ(checkout(result), 0);
-    ASSERT_GE(box_.calls.size(), 2u);
+    ASSERT_EQ(box_.calls.size(), 6u);
     EXPECT_EQ(box_.calls[0].text, "Error: Your login is not valid. Please log in again.");
     EXPECT_EQ(box_.calls[0].caption, "Error");
     EXPECT_EQ(box_.calls[0].flags, ui::mb::kOk);
-    EXPECT_EQ(box_.calls[1].text,
-              "There was a undefined error trying to initialize a PayPal session. Please try again "
-              "shortly or contact support.");
-    EXPECT_EQ(completeEnabled, (std::vector<bool>{false, true, false}));
+    for (std::size_t call = 1; call < box_.calls.size(); ++call) {
+        EXPECT_EQ(box_.calls[call].text,
+                  "There was a undefined error trying to initialize a PayPal session. Please try again "
+                  "shortly or contact support.");
+        EXPECT_EQ(box_.calls[call].caption, "Error");
+    }
+    EXPECT_EQ(completeEnabled, (std::vector<bool>{false, false, false, false, false, false}));
+    ASSERT_EQ(shell_.opened.size(), 1u) << "only the last, whole token opens the browser";
+    EXPECT_EQ(shell_.opened[0].rfind("/vnpaypal1.asp?session="), shell_.opened[0].size() - 16 - 23);
     EXPECT_TRUE(state_.paypalSession.empty()) << "Cancel drops the session";
 
     // Opened again, PayPal mode offers button 1 only.
