@@ -240,6 +240,7 @@ int CheckoutDialog::purchase(bool paypal)
     purchasing_ = true;
 
     StoreRequest request(environment_.deployment);
+    request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
     request.body = purchaseBody(environment_.session, environment_.cart,
                                 paypal ? nullptr : &state.card, state.paypalSession);
     // The card data is needed for this one request only.
@@ -281,12 +282,14 @@ int CheckoutDialog::startPaypalSession()
     state.keepCheckoutOpen = keep_open::kMayClose;
     try {
         StoreRequest request(environment_.deployment);
+        request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
         request.body = paypalSessionBody(environment_.session, environment_.cart);
         view.setEnabled(res::kPaypalLogin, false);
         state.paypalSession.clear();
         request.setUrl(environment_.deployment.storeUrl(script::kPaypal));
         request.secure = 1;
         request.send();
+        wipeText(request.body);  // it carries the password
         state.purchaseReplyText = request.reply;
 
         if (paypalToken(request.reply, state.paypalSession)) {
@@ -296,7 +299,9 @@ int CheckoutDialog::startPaypalSession()
             view.setEnabled(res::kPaypalComplete, true);
             return 1;
         }
-        message(startsWith(request.reply, "Error:") ? request.reply : kPaypalUndefined, "Error", ui::mb::kOk);
+        message(startsWith(request.reply, "Error:") ? std::string(shownStoreMessage(request.reply))
+                                                    : kPaypalUndefined,
+                "Error", ui::mb::kOk);
         view.setEnabled(res::kPaypalLogin, true);
         return 0;
     } catch (const std::exception&) {

@@ -69,8 +69,8 @@ PurchaseOutcome classifyPurchaseReply(std::string_view reply)
         outcome.caption = "Information";
         outcome.icon = ui::mb::kIconInformation;
     } else if (startsWith(reply, "Error:")) {
-        outcome.statusText = reply;
-        outcome.message = reply;
+        outcome.statusText = shownStoreMessage(reply);
+        outcome.message = outcome.statusText;
     } else if (startsWith(reply, "Declined")) {
         outcome.statusText = reply;
         outcome.message = "Your transaction has been declined.";

@@ -427,6 +427,13 @@ TEST(PurchaseReply, OnlyApprovedWithItsBarApprovesAndOddOrderNumbersStayText)
     EXPECT_EQ(checkoutSummary(0), "Subtotal (0 item in cart):");
     EXPECT_EQ(checkoutSummary(1), "Subtotal (1 item in cart):");
     EXPECT_EQ(checkoutSummary(2), "Subtotal (2 items in cart):");
+
+    // A runaway "Error:" answer is shown (and put in the status line) cut to 4 KiB.
+    const std::string huge = "Error: " + std::string(10000, 'x');
+    const PurchaseOutcome error = classifyPurchaseReply(huge);
+    EXPECT_EQ(error.message, huge.substr(0, 4096));
+    EXPECT_EQ(error.statusText, huge.substr(0, 4096));
+    EXPECT_EQ(classifyPurchaseReply("Error: short").message, "Error: short");
 }
 
 // The dialog as the customer sees it, in both payment modes (kept as PNG in
