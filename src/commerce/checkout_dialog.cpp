@@ -31,6 +31,9 @@ constexpr const char* kIncompleteCard =
 constexpr const char* kInvalidAccount =
     "Invalid account information selected. Please make sure you have selcted a valid Varnel "
     "account email and password. Use the Account button to set your account information.";
+constexpr const char* kNameOnCardCodePage =
+    "Invalid entry for \"Name on Card\". Please use only characters of Western European "
+    "languages in this field.";
 constexpr const char* kPaypalUndefined =
     "There was a undefined error trying to initialize a PayPal session. Please try again shortly "
     "or contact support.";
@@ -135,7 +138,15 @@ int CheckoutDialog::message(const std::string& text, const char* caption, unsign
 
 void CheckoutDialog::close()
 {
+    // The card number and code stay in no window once the dialog is gone.
+    clearCardEdits();
     view_->endDialog(0);
+}
+
+void CheckoutDialog::clearCardEdits()
+{
+    view_->setText(res::kCardNumber, "");
+    view_->setText(res::kCardCode, "");
 }
 
 void CheckoutDialog::onCommand(int controlId, ui::Notify code, int /*index*/)
@@ -204,16 +215,19 @@ int CheckoutDialog::readCardFields()
     ui::DialogView& view = *view_;
     CardDetails& card = environment_.state.card;
     card.wipe();
-    card.number.assign(view.text(res::kCardNumber).substr(0, kCardNumberMax));
-    card.code.assign(view.text(res::kCardCode).substr(0, kCardCodeMax));
-    card.nameOnCard.assign(view.text(res::kNameOnCard).substr(0, kNameOnCardMax));
+    view.readSecretText(res::kCardNumber, kCardNumberMax, card.number);
+    view.readSecretText(res::kCardCode, kCardCodeMax, card.code);
+    const bool nameFitsCodePage = view.readSecretText(res::kNameOnCard, kNameOnCardMax, card.nameOnCard);
     const int month = view.comboCurrent(res::kExpiryMonth);
     const int year = view.comboCurrent(res::kExpiryYear);
-    const std::string monthText =
-        month < 0 ? std::string() : view.comboText(res::kExpiryMonth, month).substr(0, kExpiryPartMax);
-    const std::string yearText =
-        year < 0 ? std::string() : view.comboText(res::kExpiryYear, year).substr(0, kExpiryPartMax);
-    card.expiry.assign(monthText + yearText);
+    std::string expiry = month < 0 ? std::string() : view.comboText(res::kExpiryMonth, month).substr(0, kExpiryPartMax);
+    if (year >= 0) {
+        std::string yearText = view.comboText(res::kExpiryYear, year).substr(0, kExpiryPartMax);
+        expiry += yearText;
+        wipeText(yearText);
+    }
+    card.expiry.assign(expiry);
+    wipeText(expiry);
 
     const bool complete = card.number.size() >= kMinCardNumber && card.expiry.size() == 4 &&
                           card.code.size() >= kMinCardCode && environment_.session.storeReady &&
@@ -227,6 +241,13 @@ int CheckoutDialog::readCardFields()
     if (card.nameOnCard.size() < kMinNameOnCard) {
         card.wipe();
         message("Your Name on Card is invalid. Please enter a longer billing name.", "Error", ui::mb::kOk);
+        return -2;
+    }
+    // The store reads the name in its code page: a letter without a byte there would be
+    // sent as "?" and the card's holder named wrongly.
+    if (!nameFitsCodePage) {
+        card.wipe();
+        message(kNameOnCardCodePage, "Invalid field submitted...", ui::mb::kIconExclamation);
         return -2;
     }
     return 1;
@@ -251,6 +272,9 @@ int CheckoutDialog::purchase(bool paypal)
     view.setText(res::kCheckoutStatus, "Status: Processing purchase transaction...");
     request.send();
     wipeText(request.body);
+    // A card code serves one attempt: typed again for the next.
+    if (!paypal)
+        view.setText(res::kCardCode, "");
 
     state.purchaseReplyLength = static_cast<int>(request.reply.size());
     state.purchaseReplyText = request.reply;

@@ -331,6 +331,26 @@ bool QtDialog::textFitsCodePage(int id) const
     return toQt(fromQt(shown)) == shown;
 }
 
+bool QtDialog::readSecretText(int id, std::size_t maxBytes, SecretText& into) const
+{
+    const Control* c = find(id);
+    if (!c || (c->kind != ControlKind::Edit && c->kind != ControlKind::PasswordEdit))
+        return DialogView::readSecretText(id, maxBytes, into);
+    // The QString shares the edit's own buffer; the two conversions are copies of their
+    // own, overwritten here rather than left in freed memory.
+    const QString shown = static_cast<QLineEdit*>(c->widget)->text();
+    QByteArray utf8 = shown.toUtf8();
+    std::string bytes = platform::utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    into.assign(std::string_view(bytes).substr(0, maxBytes));
+    // A character without a byte came out as "?": more of them than were typed tells.
+    const auto questionMarks = std::count(bytes.begin(), bytes.end(), '?');
+    const bool fits = questionMarks == shown.count(QLatin1Char('?'));
+    wipeText(bytes);
+    if (!utf8.isEmpty())
+        explicit_bzero(utf8.data(), static_cast<std::size_t>(utf8.size()));
+    return fits;
+}
+
 std::string QtDialog::text(int id) const
 {
     const Control* c = find(id);

@@ -169,10 +169,14 @@ TEST_F(CheckoutTest, RefusedAnswersKeepTheDialogOpenAndTheCart)
         statusLines.push_back(d.text(res::kCheckoutStatus));
         EXPECT_TRUE(d.isEnabled(res::kPurchaseWithCard)) << "the customer may try again";
         EXPECT_EQ(d.text(res::kSummary), "Subtotal (2 items in cart):");
+        EXPECT_EQ(d.text(res::kCardCode), "") << "a card code serves one attempt";
+        EXPECT_EQ(d.text(res::kCardNumber), kDecliningCard);
         type(d, res::kCardNumber, "4000000000000119");  // the processor does not answer
+        type(d, res::kCardCode, "123");
         click(d, res::kPurchaseWithCard);
         statusLines.push_back(d.text(res::kCheckoutStatus));
         type(d, res::kCardNumber, "4000000000009995");
+        type(d, res::kCardCode, "123");
         click(d, res::kPurchaseWithCard);
         statusLines.push_back(d.text(res::kCheckoutStatus));
         click(d, res::kCheckoutCancel);
@@ -226,6 +230,62 @@ TEST_F(CheckoutTest, IncompleteCardDataAndShortNamesSendNothing)
     EXPECT_EQ(box_.calls[2].caption, "Error");
     EXPECT_TRUE(requestsTo("/cgi-bin/vnprocess1.asp").empty());
     EXPECT_TRUE(state_.card.number.str().empty()) << "no card data outlives the attempt";
+}
+
+// The card's edits keep nothing once the dialog is gone, whichever way it went.
+TEST_F(CheckoutTest, CardEditsAreEmptiedWhenTheDialogCloses)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    std::vector<std::string> left;
+    const auto leftInEdits = [&](ui::QtDialog& d) {
+        left.push_back(d.text(res::kCardNumber) + d.text(res::kCardCode));
+    };
+    dialogs_.script(res::kCheckoutDialogId, {[&](ui::QtDialog& d) {
+                        type(d, res::kCardNumber, kApprovingCard);
+                        type(d, res::kCardCode, "123");
+                        click(d, res::kCheckoutCancel);
+                        leftInEdits(d);
+                    }});
+    std::string result;
+    checkout(result);
+    dialogs_.script(res::kCheckoutDialogId, {[&](ui::QtDialog& d) {
+                        type(d, res::kCardNumber, kApprovingCard);
+                        type(d, res::kCardCode, "123");
+                        d.qtWidget()->close();  // the close box
+                        leftInEdits(d);
+                    }});
+    checkout(result);
+    auto approved = payByCard(kApprovingCard, "123");
+    approved.push_back(leftInEdits);
+    dialogs_.script(res::kCheckoutDialogId, approved);
+    EXPECT_GT(checkout(result), 0);
+    EXPECT_EQ(left, (std::vector<std::string>{"", "", ""}));
+}
+
+// A name the store's code page cannot hold would be sent with "?" in it.
+TEST_F(CheckoutTest, ANameOnCardOutsideTheStoresCodePageIsRefused)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    dialogs_.script(res::kCheckoutDialogId, {[&](ui::QtDialog& d) {
+                        type(d, res::kCardNumber, kApprovingCard);
+                        type(d, res::kCardCode, "123");
+                        type(d, res::kNameOnCard, QString::fromUtf8("Anton Dvořák"));
+                        click(d, res::kPurchaseWithCard);
+                        EXPECT_TRUE(state_.card.nameOnCard.str().empty()) << "no card data outlives the refusal";
+                        type(d, res::kNameOnCard, QString::fromUtf8("José Müller"));
+                        click(d, res::kPurchaseWithCard);
+                    }});
+    std::string result;
+    EXPECT_GT(checkout(result), 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[0].text,
+              "Invalid entry for \"Name on Card\". Please use only characters of Western European "
+              "languages in this field.");
+    EXPECT_EQ(box_.calls[0].caption, "Invalid field submitted...");
+    EXPECT_EQ(box_.calls[0].flags, ui::mb::kIconExclamation);
+    const auto purchases = requestsTo("/cgi-bin/vnprocess1.asp");
+    ASSERT_EQ(purchases.size(), 1u);
+    EXPECT_NE(purchases[0].body.find("&cname=Jos%e9+M%fcller&"), std::string::npos) << purchases[0].body;
 }
 
 TEST_F(CheckoutTest, NoAnswerIsTheUnspecifiedErrorAndARetrySendsExactlyOneMore)
