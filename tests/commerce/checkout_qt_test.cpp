@@ -473,6 +473,24 @@ TEST_F(CheckoutTest, UnusableLoginAsksForALoginFirstAndOpensNothingWithout)
                 dialogs_.built.end());
 }
 
+// The customer is charged the price and code he was told: nothing is cut on the way from
+// the coupon dialog (24 characters) and the product table (10) to the purchase body.
+TEST_F(CheckoutTest, ALongCouponCodeAndPriceReachThePurchaseBodyWhole)
+{
+    const std::string code = "SPRING2026-LOYALTY-ABCDE";
+    ASSERT_EQ(code.size(), 24u);
+    addToCart("tov-1002", "Piper Cub Classic", "1049.95", code.c_str());
+    addToCart("tov-1004", "Navigation Charts Pro", "123456.78");
+    buildProductList(cart_);
+    const std::string body = purchaseBody(session_, cart_, nullptr, "ABCDEFGHIJKLMNOP");
+    EXPECT_NE(body.find("&productlist=tov-1002|Piper+Cub+Classic|1049.95|" + code + "|86.62|tovrin|"),
+              std::string::npos)
+        << body;
+    EXPECT_NE(body.find("*tov-1004|Navigation+Charts+Pro|123456.78||10185.18|tovrin|"), std::string::npos)
+        << body;
+    EXPECT_EQ(cart_.cartTotalText, "124506.73");
+}
+
 TEST(PurchaseReply, OnlyApprovedWithItsBarApprovesAndOddOrderNumbersStayText)
 {
     EXPECT_EQ(classifyPurchaseReply("approved").kind, PurchaseOutcome::Kind::Unspecified);
