@@ -176,9 +176,15 @@ void applyControlText(QWidget* widget, ControlKind kind, const QString& text)
         static_cast<QLabel*>(widget)->setText(withPlainLineBreaks(text));
         break;
     case ControlKind::Edit:
-    case ControlKind::PasswordEdit:
-        static_cast<QLineEdit*>(widget)->setText(text);
+    case ControlKind::PasswordEdit: {
+        // The limit bounds what the customer types; a text the agent puts there (a value
+        // the store keeps) is shown whole rather than silently cut.
+        auto* edit = static_cast<QLineEdit*>(widget);
+        if (text.size() > edit->maxLength())
+            edit->setMaxLength(static_cast<int>(text.size()));
+        edit->setText(text);
         break;
+    }
     case ControlKind::MultiLineReadOnly:
         static_cast<QPlainTextEdit*>(widget)->setPlainText(withPlainLineBreaks(text));
         break;
