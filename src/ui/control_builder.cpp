@@ -71,6 +71,9 @@ QTableView* makeReportList(QWidget* parent)
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // As in the platform's list views, Tab and Shift+Tab leave the list for the next
+    // control and the arrow keys move between rows; Qt would walk the cells with Tab.
+    list->setTabKeyNavigation(false);
     list->verticalHeader()->hide();
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->verticalHeader()->setDefaultSectionSize(QFontMetrics(parent->font()).height() + 4);

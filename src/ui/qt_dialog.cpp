@@ -115,14 +115,17 @@ void QtDialog::buildControls(const DialogResource& resource)
     for (const ControlSpec& row : resource.controls) {
         QWidget* widget = buildControl(row, toQt(row.text), toQt(row.hint), window_, units_);
         // Tools and tests find a control by its id; screen readers name an input after
-        // the text that labels it, or after its hint where nothing does.
+        // the text that labels it, or after its hint where nothing does. A section's
+        // heading labels no input: "Billing Information" is not the first name's name.
         widget->setObjectName(QString::number(row.id));
         if (takesInput(row.kind)) {
             const std::string& name = label != nullptr ? label->text : !row.hint.empty() ? row.hint : row.name;
             widget->setAccessibleName(toQt(name));
+            if (label != nullptr)
+                controls_[label->id].labelled = widget;  // the name follows the label's text
         }
-        label = isStaticText(row.kind) && !row.text.empty() ? &row : nullptr;
-        Control& control = controls_[row.id] = Control{row.kind, widget, row.text};
+        label = isStaticText(row.kind) && !row.text.empty() && !row.heading ? &row : nullptr;
+        Control& control = controls_[row.id] = Control{row.kind, widget, row.text, nullptr};
         if (row.kind == ControlKind::DefaultPushButton && defaultButton_ < 0)
             defaultButton_ = row.id;
         connectControl(row, control);
@@ -313,6 +316,8 @@ void QtDialog::setText(int id, const std::string& text)
         return;
     it->second.text = text;
     applyControlText(it->second.widget, it->second.kind, toQt(text));
+    if (it->second.labelled != nullptr)
+        it->second.labelled->setAccessibleName(toQt(text));
 }
 
 bool QtDialog::textFitsCodePage(int id) const

@@ -96,6 +96,7 @@ private:
         ControlKind kind;
         QWidget* widget;
         std::string text;  // the last text set, as given (Windows-1252 bytes)
+        QWidget* labelled = nullptr;  // a label: the input it names for screen readers
     };
 
     void buildControls(const DialogResource& resource);
