@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QLineEdit>
 
+#include <cstdlib>
+
 #include "account/account_dialog.h"
 #include "account/verification_dialog.h"
 #include "login_fixture.h"
@@ -251,6 +253,9 @@ TEST_F(AccountDialogOnQt, AStoredValueLongerThanItsEditOpensWholeAndIsRefusedOnS
     bool refusedStayedOpen = false;
     qtDialogs.script(res::kAccountDialogId, {[&](QtDialog& dialog) {
         EXPECT_EQ(dialog.text(res::kAccountUserName), longUserName);
+        qk::test::expectTextsFit(dialog, res::accountDialogResource());
+        if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
+            qk::ui::grabToPng(dialog, std::string(kept) + "/account_long_value.png");
         enter(dialog, res::kAccountCurrentPassword, qk::test::kOwnerPassword);
         click(dialog, res::kAccountAgreeTerms);
         click(dialog, res::kAccountSubmit);
