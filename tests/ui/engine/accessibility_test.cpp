@@ -53,31 +53,18 @@ TEST(DialogAccessibility, InputsTakeTheLabelBeforeThemOrElseTheirHint)
     EXPECT_EQ(account.control(res::kAccountRepeatEmail)->accessibleName(), "Repeat Email");
     EXPECT_EQ(account.control(res::kAccountZipCode)->accessibleName(), "Billing Zip Code");
     EXPECT_EQ(account.control(res::kAccountCountry)->accessibleName(), "Country");
+    // A section's heading names no input; a label whose text changes renames its input.
+    EXPECT_EQ(account.control(res::kAccountFirstName)->accessibleName(), "First Name");
+    account.setText(res::kAccountPasswordLabel, res::kUpdatePasswordLabel);
+    EXPECT_EQ(account.control(res::kAccountPassword)->accessibleName(), "Optional New Password (do not use % or &)");
+    qk::ui::QtDialog main(res::mainWindowResource(), handler, nullptr);
+    EXPECT_EQ(main.control(res::kProductList)->accessibleName(), "Products");
     qk::ui::QtDialog coupon(res::couponDialogResource(), handler, nullptr);
     EXPECT_EQ(coupon.control(res::kCouponCode)->accessibleName(), "Coupon Code");
     auto* code = qobject_cast<QLineEdit*>(coupon.control(res::kCouponCode));
     EXPECT_TRUE(code->placeholderText().isEmpty()) << "a name for screen readers only";
     qk::ui::QtDialog login(res::loginDialogResource(), handler, nullptr);
     EXPECT_EQ(login.control(res::kLoginPassword)->accessibleName(), "Password");
-}
-
-// A section's heading is no input's name: the first name is announced as "First Name",
-// not as "Billing Information (used during purchasing)", and the product list not as the
-// note about owned products above it. A label whose text changes renames its input.
-TEST(DialogAccessibility, HeadingsNameNoInputAndNamesFollowTheirLabels)
-{
-    qk::test::RecordingHandler handler;
-    qk::ui::QtDialog account(res::accountDialogResource(), handler, nullptr);
-    EXPECT_EQ(account.control(res::kAccountFirstName)->accessibleName(), "First Name");
-    EXPECT_EQ(account.control(res::kAccountLastName)->accessibleName(), "Last Name");
-    EXPECT_EQ(account.control(res::kAccountUserName)->accessibleName(),
-              "User Name (visible if using public areas)");
-    EXPECT_EQ(account.control(res::kAccountPassword)->accessibleName(), "Password (% or & excluded)");
-    account.setText(res::kAccountPasswordLabel, res::kUpdatePasswordLabel);
-    EXPECT_EQ(account.control(res::kAccountPassword)->accessibleName(),
-              "Optional New Password (do not use % or &)");
-    qk::ui::QtDialog main(res::mainWindowResource(), handler, nullptr);
-    EXPECT_EQ(main.control(res::kProductList)->accessibleName(), "Products");
 }
 
 TEST(DialogAccessibility, TabFollowsTheOrderOfTheTable)
