@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c != ' ')
             expectedId.push_back(c);
     check(notification.id == expectedId);
-    check(notification.text == (reply.size() > 10 ? reply.substr(10) : std::string_view()));
+    check(notification.text == (reply.size() > 10 ? reply.substr(10, 64 * 1024) : std::string_view()));
 
     // The identifier is a number exactly when it is all digits and fits 64 bits.
     const auto number = qk::notificationNumber(notification.id);

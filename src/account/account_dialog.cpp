@@ -81,6 +81,7 @@ int AccountDialog::viewAccount()
     try {
         // One request object fetches the terms and then the account data.
         StoreRequest request(context_.deployment);
+        request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
         if (session.storeReady) {
             request.setUrl(context_.deployment.storeUrl(script::kTerms));
             request.secure = 1;
@@ -91,9 +92,9 @@ int AccountDialog::viewAccount()
             return 0;
         if (!session.storeReady)
             return -2;
-        const RequestBody body = RequestBody("action=view").add(
-            kProtocolVersionPairs, "&login=", session.email, "&password=", session.password);
-        std::string bodyText = body.text();
+        RequestBody body("action=view");
+        body.add(kProtocolVersionPairs, "&login=", session.email, "&password=", session.password);
+        std::string bodyText = body.release();
         const std::optional<std::string> reply =
             sendAccountBody(request, context_.deployment, bodyText);
         wipeText(bodyText);
@@ -175,6 +176,7 @@ void AccountDialog::submit()
     try {
         if (session.storeReady) {
             StoreRequest exchange(context_.deployment);
+            exchange.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
             reply = sendAccountBody(exchange, context_.deployment, request.body);
         }
     } catch (const std::exception&) {
@@ -200,7 +202,7 @@ void AccountDialog::submit()
         return;
     }
     if (startsWith(replyText, token::kUserMessage))
-        warn(replyText, "Error");
+        warn(std::string(shownStoreMessage(replyText)), "Error");
     else
         warn(kAccountUnspecifiedErrorText, "Error");
 }

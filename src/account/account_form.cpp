@@ -163,17 +163,15 @@ AccountRequest buildAccountRequest(const AccountForm& form, AccountMode mode,
 
 std::optional<AccountProfile> parseAccountView(std::string_view reply)
 {
-    // The widest text each control takes; a longer field is not this store's data.
-    constexpr std::array<std::size_t, 8> kWidest = {150, 150, 255, 100, 100, 20, 254, 24};
-    const FieldList fields = splitFields(reply, '\x01');
-    if (fields.size() != 9)
+    if (countFields(reply, '\x01') != 9)
         return std::nullopt;
+    const FieldList fields = splitFields(reply, '\x01');
+    // A field longer than its edit takes is still the customer's stored value (the store
+    // may allow more than this form does): it is shown whole, and the form's length rule
+    // asks for a shorter one when he submits.
     AccountProfile profile;
-    for (std::size_t i = 0; i < profile.fields.size(); ++i) {
-        if (fields[i + 1].size() > kWidest[i])
-            return std::nullopt;
+    for (std::size_t i = 0; i < profile.fields.size(); ++i)
         profile.fields[i] = fields[i + 1];
-    }
     return profile;
 }
 

@@ -64,8 +64,7 @@ struct AccountProfile {
 };
 inline constexpr std::size_t kProfileCountry = 6;
 
-// Exactly nine 0x01-separated fields, each short enough for the control it fills;
-// anything else is unreadable.
+// Exactly nine 0x01-separated fields, of any length; anything else is unreadable.
 std::optional<AccountProfile> parseAccountView(std::string_view reply);
 
 }  // namespace qk

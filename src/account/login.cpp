@@ -1,5 +1,7 @@
 #include "account/login.h"
 
+#include "platform/secret_text.h"
+
 #include <exception>
 
 #include "account/login_dialog.h"
@@ -70,7 +72,7 @@ void logout(Session& session, Purchases& purchases, SettingsStore& settings,
             FixedText<150>& emailBuffer)
 {
     session.email.clear();
-    session.password.clear();
+    wipeText(session.password);
     deleteCredentials(settings);
     emailBuffer.clear();
     purchases.clear();

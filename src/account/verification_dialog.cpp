@@ -79,6 +79,7 @@ void VerificationDialog::resendMail()
     try {
         if (context_.session.storeReady) {
             StoreRequest request(context_.deployment);
+            request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
             request.body = RequestBody("action=resend&email=").add(context_.session.email).text();
             request.setUrl(context_.deployment.storeUrl(script::kAccount));
             request.secure = 1;

@@ -9,6 +9,7 @@
 #include "download/download_folder.h"
 #include "download/download_job.h"
 #include "download/file_names.h"
+#include "platform/web_address.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -81,7 +82,12 @@ void onBundlePricingClicked(Agent& agent, ui::DialogView& view)
 
 void onProductSupportClicked(Agent& agent)
 {
-    agent.services.shell.open(agent.currentProduct.supportUrl);
+    // The link is store text: a web page opens in the browser, anything else (a local
+    // path, another scheme) would have the desktop open a file or start a program, so it
+    // is not opened at all, as an empty link is not.
+    const std::string& link = agent.currentProduct.supportUrl;
+    if (platform::isWebAddress(link))
+        agent.services.shell.open(link);
 }
 
 void onFileBoxChanged(Agent& agent, ui::DialogView& view)

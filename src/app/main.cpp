@@ -2,6 +2,7 @@
 // the main window modeless and runs the event loop. The command line is ignored.
 #include "app/agent_program.h"
 #include "app/single_instance.h"
+#include "platform/core_dumps.h"
 
 #include <QApplication>
 
@@ -9,6 +10,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before anything holds a secret: no core file, no memory readable by a debugger.
+    qk::platform::disableCoreDumps();
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(QK_APP_ID));
     const qk::Deployment deployment = qk::Deployment::fromEnvironment();

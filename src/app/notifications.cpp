@@ -97,6 +97,7 @@ void openNotificationDialog(Agent& agent, ui::DialogView& owner)
 int fetchNotification(const Deployment& deployment, AppState& state)
 {
     StoreRequest request(deployment);
+    request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
     request.secure = 0;
     request.body = "qk=2&action=qknotify&vendorid=" + state.vendorId;
     request.setUrl(deployment.storeUrl(script::kPurchase));

@@ -33,7 +33,7 @@ void applyCoupon(Agent& agent, ui::DialogView& view)
         view,
         agent.services.messageBox,
         [&agent, &view](const std::string& caption, const std::string& prompt) {
-            return promptText(agent.services.dialogs, &view, caption, prompt);
+            return promptText(agent.services.dialogs, &view, caption, prompt, agent.services.messageBox);
         }};
     const AppliedCoupon applied = qk::applyCoupon(environment, product);
 

@@ -16,9 +16,12 @@ struct Purchases;
 struct CartItem {
     FixedText<17> productId;   // empty: the slot is free
     FixedText<101> title;
-    FixedText<7> price;        // two decimals
-    FixedText<17> couponCode;
-    FixedText<6> tax;          // two decimals
+    // Wide enough for any price the product table holds (10 characters) and its tax, and
+    // for the 24 characters the coupon dialog takes: a cut price or code would be sent
+    // other than the customer was told.
+    FixedText<11> price;       // two decimals
+    FixedText<25> couponCode;
+    FixedText<11> tax;         // two decimals
     FixedText<3> cartTag;
     FixedText<7> vendorId;
     FixedText<51> vendorName;

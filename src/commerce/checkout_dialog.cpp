@@ -31,6 +31,9 @@ constexpr const char* kIncompleteCard =
 constexpr const char* kInvalidAccount =
     "Invalid account information selected. Please make sure you have selcted a valid Varnel "
     "account email and password. Use the Account button to set your account information.";
+constexpr const char* kNameOnCardCodePage =
+    "Invalid entry for \"Name on Card\". Please use only characters of Western European "
+    "languages in this field.";
 constexpr const char* kPaypalUndefined =
     "There was a undefined error trying to initialize a PayPal session. Please try again shortly "
     "or contact support.";
@@ -135,7 +138,15 @@ int CheckoutDialog::message(const std::string& text, const char* caption, unsign
 
 void CheckoutDialog::close()
 {
+    // The card number and code stay in no window once the dialog is gone.
+    clearCardEdits();
     view_->endDialog(0);
+}
+
+void CheckoutDialog::clearCardEdits()
+{
+    view_->setText(res::kCardNumber, "");
+    view_->setText(res::kCardCode, "");
 }
 
 void CheckoutDialog::onCommand(int controlId, ui::Notify code, int /*index*/)
@@ -204,16 +215,19 @@ int CheckoutDialog::readCardFields()
     ui::DialogView& view = *view_;
     CardDetails& card = environment_.state.card;
     card.wipe();
-    card.number.assign(view.text(res::kCardNumber).substr(0, kCardNumberMax));
-    card.code.assign(view.text(res::kCardCode).substr(0, kCardCodeMax));
-    card.nameOnCard.assign(view.text(res::kNameOnCard).substr(0, kNameOnCardMax));
+    view.readSecretText(res::kCardNumber, kCardNumberMax, card.number);
+    view.readSecretText(res::kCardCode, kCardCodeMax, card.code);
+    const bool nameFitsCodePage = view.readSecretText(res::kNameOnCard, kNameOnCardMax, card.nameOnCard);
     const int month = view.comboCurrent(res::kExpiryMonth);
     const int year = view.comboCurrent(res::kExpiryYear);
-    const std::string monthText =
-        month < 0 ? std::string() : view.comboText(res::kExpiryMonth, month).substr(0, kExpiryPartMax);
-    const std::string yearText =
-        year < 0 ? std::string() : view.comboText(res::kExpiryYear, year).substr(0, kExpiryPartMax);
-    card.expiry.assign(monthText + yearText);
+    std::string expiry = month < 0 ? std::string() : view.comboText(res::kExpiryMonth, month).substr(0, kExpiryPartMax);
+    if (year >= 0) {
+        std::string yearText = view.comboText(res::kExpiryYear, year).substr(0, kExpiryPartMax);
+        expiry += yearText;
+        wipeText(yearText);
+    }
+    card.expiry.assign(expiry);
+    wipeText(expiry);
 
     const bool complete = card.number.size() >= kMinCardNumber && card.expiry.size() == 4 &&
                           card.code.size() >= kMinCardCode && environment_.session.storeReady &&
@@ -229,6 +243,13 @@ int CheckoutDialog::readCardFields()
         message("Your Name on Card is invalid. Please enter a longer billing name.", "Error", ui::mb::kOk);
         return -2;
     }
+    // The store reads the name in its code page: a letter without a byte there would be
+    // sent as "?" and the card's holder named wrongly.
+    if (!nameFitsCodePage) {
+        card.wipe();
+        message(kNameOnCardCodePage, "Invalid field submitted...", ui::mb::kIconExclamation);
+        return -2;
+    }
     return 1;
 }
 
@@ -240,6 +261,7 @@ int CheckoutDialog::purchase(bool paypal)
     purchasing_ = true;
 
     StoreRequest request(environment_.deployment);
+    request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
     request.body = purchaseBody(environment_.session, environment_.cart,
                                 paypal ? nullptr : &state.card, state.paypalSession);
     // The card data is needed for this one request only.
@@ -250,6 +272,9 @@ int CheckoutDialog::purchase(bool paypal)
     view.setText(res::kCheckoutStatus, "Status: Processing purchase transaction...");
     request.send();
     wipeText(request.body);
+    // A card code serves one attempt: typed again for the next.
+    if (!paypal)
+        view.setText(res::kCardCode, "");
 
     state.purchaseReplyLength = static_cast<int>(request.reply.size());
     state.purchaseReplyText = request.reply;
@@ -281,12 +306,14 @@ int CheckoutDialog::startPaypalSession()
     state.keepCheckoutOpen = keep_open::kMayClose;
     try {
         StoreRequest request(environment_.deployment);
+        request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
         request.body = paypalSessionBody(environment_.session, environment_.cart);
         view.setEnabled(res::kPaypalLogin, false);
         state.paypalSession.clear();
         request.setUrl(environment_.deployment.storeUrl(script::kPaypal));
         request.secure = 1;
         request.send();
+        wipeText(request.body);  // it carries the password
         state.purchaseReplyText = request.reply;
 
         if (paypalToken(request.reply, state.paypalSession)) {
@@ -296,7 +323,9 @@ int CheckoutDialog::startPaypalSession()
             view.setEnabled(res::kPaypalComplete, true);
             return 1;
         }
-        message(startsWith(request.reply, "Error:") ? request.reply : kPaypalUndefined, "Error", ui::mb::kOk);
+        message(startsWith(request.reply, "Error:") ? std::string(shownStoreMessage(request.reply))
+                                                    : kPaypalUndefined,
+                "Error", ui::mb::kOk);
         view.setEnabled(res::kPaypalLogin, true);
         return 0;
     } catch (const std::exception&) {

@@ -29,6 +29,7 @@ private:
     void purchaseClicked(bool paypal);
     int message(const std::string& text, const char* caption, unsigned flags);
     void close();
+    void clearCardEdits();
 
     CheckoutEnvironment& environment_;
     ui::DialogView* view_ = nullptr;

@@ -41,15 +41,18 @@ int requestCoupon(const Deployment& deployment, const Session& session, std::str
         return -3;
     try {
         StoreRequest request(deployment);
+        request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
         // The store reads every value as it stands: nothing is form-encoded.
         request.body = RequestBody("email=")
                            .add(session.email, "&password=", session.password, "&vendorid=",
                                 session.vendorId, "&productid=", productId, "&coupon=", coupon,
                                 kProtocolVersionPairs)
-                           .text();
+                           .release();
         request.setUrl(deployment.storeUrl(script::kCoupon));
         request.secure = 1;
-        if (request.send() != StoreRequest::kSent)
+        const int sent = request.send();
+        wipeText(request.body);  // it carries the password
+        if (sent != StoreRequest::kSent)
             return 0;
         replyText = request.reply.substr(0, kCouponReplyMax);
         return static_cast<int>(request.reply.size());
@@ -83,9 +86,9 @@ bool isValidPrice(std::string_view text)
 CouponReply readCouponReply(std::string_view reply, bool automatic, std::string_view typedCode)
 {
     CouponReply answer;
-    const FieldList fields = splitFields(reply, '|');
-    if (fields.size() != 2)
+    if (countFields(reply, '|') != 2)
         return answer;
+    const FieldList fields = splitFields(reply, '|');
     if (fields[0] != "success") {
         answer.kind = CouponReply::Kind::ServerMessage;
         answer.serverMessage = fields[1];
@@ -94,9 +97,12 @@ CouponReply readCouponReply(std::string_view reply, bool automatic, std::string_
     answer.price = fields[1];
     answer.code = typedCode;
     if (automatic) {
-        const FieldList parts = splitFields(fields[1], '*');
-        answer.price = parts[0];
-        answer.code = parts.size() > 1 ? parts[1] : std::string();
+        // Price and code are the first two fields; whatever follows a second "*" is not read.
+        FieldReader parts(fields[1], '*');
+        std::string_view part;
+        parts.next(part);
+        answer.price = part;
+        answer.code = parts.next(part) ? std::string(part) : std::string();
     }
     answer.kind = isValidPrice(answer.price) ? CouponReply::Kind::Price : CouponReply::Kind::InvalidPrice;
     return answer;

@@ -10,10 +10,15 @@ namespace {
 constexpr std::size_t kSubmittedMax = 99;
 constexpr int kEchoPoints = 18;
 constexpr int kNormalWeight = 400;
+constexpr const char* kCouponCodeCodePage =
+    "Invalid entry for \"Coupon Code\". Please use only characters of Western European languages "
+    "in this field.";
 }  // namespace
 
-CouponEntryDialog::CouponEntryDialog(std::string caption, std::string prompt, ui::DialogView* owner)
-    : caption_(std::move(caption)), prompt_(std::move(prompt)), owner_(owner)
+CouponEntryDialog::CouponEntryDialog(std::string caption, std::string prompt, ui::DialogView* owner,
+                                     ui::MessageBoxFunction messageBox)
+    : caption_(std::move(caption)), prompt_(std::move(prompt)), owner_(owner),
+      messageBox_(std::move(messageBox))
 {
 }
 
@@ -53,6 +58,15 @@ void CouponEntryDialog::onCommand(int controlId, ui::Notify code, int /*index*/)
             onCommand(res::kCouponSubmit, ui::Notify::Clicked, 0);
         return;
     case res::kCouponSubmit:
+        // The code goes to the store in its code page: a letter without a byte there would
+        // arrive as "?", a code the customer never typed. He corrects it here.
+        if (!view_->textFitsCodePage(res::kCouponCode)) {
+            if (messageBox_)
+                messageBox_(nullptr, view_, kCouponCodeCodePage, "Invalid field submitted...",
+                            ui::mb::kIconExclamation);
+            view_->setFocus(res::kCouponCode);
+            return;
+        }
         result_ = view_->text(res::kCouponCode).substr(0, kSubmittedMax);
         view_->endDialog(1);
         return;
@@ -67,9 +81,9 @@ void CouponEntryDialog::onCommand(int controlId, ui::Notify code, int /*index*/)
 }
 
 std::string promptText(ui::DialogFactory& factory, ui::DialogView* owner, const std::string& caption,
-                       const std::string& prompt)
+                       const std::string& prompt, ui::MessageBoxFunction messageBox)
 {
-    CouponEntryDialog presenter(caption, prompt, owner);
+    CouponEntryDialog presenter(caption, prompt, owner, std::move(messageBox));
     auto view = factory.create(res::couponDialogResource(), presenter, owner);
     if (!view)
         return "-1";

@@ -4,12 +4,15 @@
 #include <string>
 
 #include "ui/dialog_view.h"
+#include "ui/message_box.h"
 
 namespace qk {
 
 class CouponEntryDialog : public ui::DialogHandler {
 public:
-    CouponEntryDialog(std::string caption, std::string prompt, ui::DialogView* owner);
+    // `messageBox` tells the customer why a code is refused; without one the refusal is silent.
+    CouponEntryDialog(std::string caption, std::string prompt, ui::DialogView* owner,
+                      ui::MessageBoxFunction messageBox = {});
 
     void attach(ui::DialogView& view);
     void onInit() override;
@@ -24,6 +27,7 @@ private:
     std::string caption_;
     std::string prompt_;
     ui::DialogView* owner_;
+    ui::MessageBoxFunction messageBox_;
     ui::DialogView* view_ = nullptr;
     bool initialised_ = false;
     std::string result_ = "-1";
@@ -31,6 +35,6 @@ private:
 
 // Runs the dialog modally over `owner`; what the customer submitted, or "-1".
 std::string promptText(ui::DialogFactory& factory, ui::DialogView* owner, const std::string& caption,
-                       const std::string& prompt);
+                       const std::string& prompt, ui::MessageBoxFunction messageBox = {});
 
 }  // namespace qk

@@ -27,15 +27,17 @@ int postProcess(const Deployment& deployment, const Session& session,
         return -3;
     try {
         StoreRequest request(deployment);
+        request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
         // The vendor's script reads every value as it stands: nothing is form-encoded.
         request.body = RequestBody("action=postprocess&email=")
                            .add(session.email, "&password=", session.password, "&vendorid=",
                                 session.vendorId, "&ordernum=", orderNumber, "&productid=",
                                 productId, "&data=", data, kProtocolVersionPairs)
-                           .text();
+                           .release();
         request.setUrl(deployment.storeUrl(postProcessPath(session.vendorId)));
         request.secure = 1;
         request.send();
+        wipeText(request.body);  // it carries the password
         replyText = request.reply;
         return startsWith(request.reply, token::kSuccess) ? 1 : 0;
     } catch (const std::exception&) {

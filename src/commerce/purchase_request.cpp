@@ -1,5 +1,6 @@
 #include "commerce/purchase_request.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "commerce/checkout.h"
@@ -68,8 +69,8 @@ PurchaseOutcome classifyPurchaseReply(std::string_view reply)
         outcome.caption = "Information";
         outcome.icon = ui::mb::kIconInformation;
     } else if (startsWith(reply, "Error:")) {
-        outcome.statusText = reply;
-        outcome.message = reply;
+        outcome.statusText = shownStoreMessage(reply);
+        outcome.message = outcome.statusText;
     } else if (startsWith(reply, "Declined")) {
         outcome.statusText = reply;
         outcome.message = "Your transaction has been declined.";
@@ -91,9 +92,17 @@ PurchaseOutcome classifyPurchaseReply(std::string_view reply)
 
 bool paypalToken(std::string_view reply, std::string& token)
 {
-    if (!startsWith(reply, "ok|"))
+    if (!startsWith(reply, "ok|") || reply.size() < 3 + kPaypalTokenLength)
         return false;
-    token = std::string(reply.substr(3, kPaypalTokenLength));
+    // The token goes into the browser's address and the purchase body as it stands: a
+    // "/", "&", "?" or blank there would point the browser elsewhere or add a pair.
+    const std::string_view candidate = reply.substr(3, kPaypalTokenLength);
+    const bool lettersAndDigits = std::all_of(candidate.begin(), candidate.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
+    if (!lettersAndDigits)
+        return false;
+    token.assign(candidate);
     return true;
 }
 

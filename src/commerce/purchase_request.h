@@ -36,8 +36,9 @@ struct PurchaseOutcome {
 };
 PurchaseOutcome classifyPurchaseReply(std::string_view reply);
 
-// The session token of a reply beginning "ok|" (the 16 characters after it, or fewer
-// when the reply is shorter); nothing for any other reply.
+// The session token of a reply beginning "ok|": the 16 characters after it, which must
+// all be ASCII letters and digits (what follows them is ignored). False for any other
+// reply, a shorter token included.
 bool paypalToken(std::string_view reply, std::string& token);
 
 }  // namespace qk

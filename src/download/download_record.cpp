@@ -74,13 +74,12 @@ std::optional<RecordLines> readRecordLines(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    // Five short lines are all a record holds; whatever follows them is never looked at.
-    std::string text;
-    std::string line;
-    for (std::size_t n = 0; n < std::tuple_size_v<RecordLines> && std::getline(in, line); ++n) {
-        text += line;
-        text += '\n';
-    }
+    // Five short lines are all a record holds: whatever follows its first 4 KiB is never
+    // read, so a huge file (or one line without end) named like a record costs nothing.
+    constexpr std::size_t kRecordReadMax = 4096;
+    std::string text(kRecordReadMax, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
     return parseRecordLines(text);
 }
 

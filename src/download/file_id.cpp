@@ -39,15 +39,18 @@ int requestFileId(const Deployment& deployment, Session& session, std::string_vi
     }
     try {
         StoreRequest request(deployment);
+        request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
         // Values go as they stand, as the store reads them.
         request.body = RequestBody("vid=")
                            .add(session.vendorId, "&vpwd=", session.vendorPassword, "&login=",
                                 session.email, "&password=", session.password, "&pid=", pid,
                                 kProtocolVersionPairs)
-                           .text();
+                           .release();
         request.setUrl(deployment.storeUrl(script::kGetFile));
         request.secure = 1;
-        if (request.send() != StoreRequest::kSent)
+        const int sent = request.send();
+        wipeText(request.body);  // it carries the password
+        if (sent != StoreRequest::kSent)
             return 0;
         keptReply = std::move(request.reply);
         return static_cast<int>(keptReply.size());
@@ -59,9 +62,9 @@ int requestFileId(const Deployment& deployment, Session& session, std::string_vi
 
 std::optional<std::string> fileIdOf(std::string_view reply)
 {
-    FieldList fields = splitFields(reply, '|');
-    if (fields.size() != kFileIdReplyFields)
+    if (countFields(reply, '|') != kFileIdReplyFields)
         return std::nullopt;
+    FieldList fields = splitFields(reply, '|');
     return std::move(fields.back());
 }
 

@@ -12,7 +12,7 @@ NotificationReply readNotificationReply(std::string_view reply)
 {
     NotificationReply notification;
     if (reply.size() > kIdField)
-        notification.text = std::string(reply.substr(kIdField));
+        notification.text = std::string(reply.substr(kIdField, kNotificationTextMax));
     for (const char c : reply.substr(0, kIdField))
         if (c != ' ')
             notification.id.push_back(c);

@@ -10,9 +10,15 @@
 
 namespace qk {
 
+// The most of a notification's text that is kept and shown: a page of news is a few
+// kilobytes; more would only stall the dialog that lays it out. One byte is one character
+// in the store's code page, so the cut is on a character boundary.
+inline constexpr std::size_t kNotificationTextMax = 64 * 1024;
+
 struct NotificationReply {
     std::string id;    // characters 0…9 with every space removed
-    std::string text;  // from character 10 on; empty for a reply of 10 characters or fewer
+    std::string text;  // from character 10 on, at most kNotificationTextMax characters;
+                       // empty for a reply of 10 characters or fewer
 };
 NotificationReply readNotificationReply(std::string_view reply);
 

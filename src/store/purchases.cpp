@@ -130,7 +130,7 @@ int parsePurchasesReply(std::string_view reply, Session& session, Purchases& pur
     }
     if (startsWith(reply, token::kError1)) {
         session.email.clear();
-        session.password.clear();
+        wipeText(session.password);
         return -3;
     }
     if (startsWith(reply, token::kNothingToList)) {
@@ -164,10 +164,11 @@ int fetchPurchases(const Deployment& deployment, Session& session, Purchases& pu
         request.body = RequestBody("action=getpurchases")
                            .add(kProtocolVersionPairs, "&email=", session.email, "&password=",
                                 session.password, "&vendorid=", session.vendorId)
-                           .text();
+                           .release();
         request.setUrl(deployment.storeUrl(script::kPurchase));
         request.secure = 1;
         request.send();
+        wipeText(request.body);  // it carries the password
         return applyPurchasesReply(request.reply, session, purchases, settings);
     } catch (const std::exception&) {
         return -6;

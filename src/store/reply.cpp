@@ -9,7 +9,7 @@ FieldList splitFields(std::string_view text, char separator)
     // Counted first, so a reply of many fields is not moved again and again as the list
     // grows.
     FieldList fields;
-    fields.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) + 1);
+    fields.reserve(countFields(text, separator));
     std::size_t start = 0;
     for (std::size_t at = text.find(separator); at != std::string_view::npos;
          at = text.find(separator, start)) {
@@ -18,6 +18,11 @@ FieldList splitFields(std::string_view text, char separator)
     }
     fields.emplace_back(text.substr(start));
     return fields;
+}
+
+std::size_t countFields(std::string_view text, char separator)
+{
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) + 1;
 }
 
 bool startsWith(std::string_view text, std::string_view token)

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/secret_text.h"
+
 namespace qk {
 
 using FieldList = std::vector<std::string>;
@@ -26,6 +28,11 @@ inline constexpr std::string_view kProtocolVersionPairs = "&version=2.11&qk=2";
 
 // N separators give N + 1 fields; empty fields are kept in place.
 FieldList splitFields(std::string_view text, char separator);
+
+// How many fields splitFields would give, without making them: a reader that needs an
+// exact number of fields checks it first, so a reply of a million separators costs no
+// million empty fields.
+std::size_t countFields(std::string_view text, char separator);
 
 // The same fields one at a time, as views into `text` (nothing is copied), so a reply of
 // any size is walked in constant memory.
@@ -56,6 +63,16 @@ private:
     bool done_ = false;
 };
 
+// A store reply shown whole in a message box (an "Error:" answer) is cut to this many
+// characters: a box of a megabyte of text would outgrow the screen and could not be read
+// or closed. The store's code page has one byte per character, so any cut is on a
+// character boundary.
+inline constexpr std::size_t kShownStoreMessageMax = 4 * 1024;
+inline std::string_view shownStoreMessage(std::string_view reply)
+{
+    return reply.substr(0, kShownStoreMessageMax);
+}
+
 // Case-sensitive; false when the text is shorter than the token.
 bool startsWith(std::string_view text, std::string_view token);
 
@@ -67,25 +84,44 @@ std::string formEncode(std::string_view text);
 std::string toLower(std::string_view text);
 
 // A request body: literal key texts (each beginning with "&" after the first pair) and
-// values, concatenated as they stand in the order given.
+// values, concatenated as they stand in the order given. Most bodies carry the password:
+// each add() makes room for all its parts at once, so no half-built copy is left behind
+// in freed memory, and the text is overwritten when the builder goes.
 class RequestBody {
 public:
     RequestBody() = default;
     explicit RequestBody(std::string_view firstPair) : text_(firstPair) {}
+    RequestBody(const RequestBody&) = delete;
+    RequestBody& operator=(const RequestBody&) = delete;
+    ~RequestBody() { wipeText(text_); }
 
-    RequestBody& add(std::string_view part)
-    {
-        text_.append(part);
-        return *this;
-    }
     template <typename... Parts>
-    RequestBody& add(std::string_view first, const Parts&... rest)
+    RequestBody& add(const Parts&... parts)
     {
-        text_.append(first);
-        return add(rest...);
+        const std::string_view views[] = {std::string_view(parts)...};
+        std::size_t size = text_.size();
+        for (const std::string_view part : views)
+            size += part.size();
+        if (size > text_.capacity()) {
+            std::string grown;
+            grown.reserve(size);
+            grown.append(text_);
+            wipeText(text_);
+            text_.swap(grown);
+        }
+        for (const std::string_view part : views)
+            text_.append(part);
+        return *this;
     }
 
     [[nodiscard]] const std::string& text() const { return text_; }
+    // Hands the text over without a copy; the builder is empty after it.
+    [[nodiscard]] std::string release()
+    {
+        std::string taken;
+        taken.swap(text_);
+        return taken;
+    }
 
 private:
     std::string text_;

@@ -49,6 +49,10 @@ public:
     // A reply larger than this ends the exchange as a failed one (an empty reply): no
     // store answer is that large, and reading on would only exhaust the memory.
     static constexpr std::size_t kMaxReplyBytes = 64 * 1024 * 1024;
+    // Every reply but the catalog, the purchases list and pictures is a line or a page of
+    // text (a file id, a coupon, an account, the terms, a purchase or PayPal answer, a
+    // post-processing answer, the notification): callers of those set this cap.
+    static constexpr std::size_t kTextReplyMaxBytes = 1024 * 1024;
     std::size_t maxReplyBytes = kMaxReplyBytes;
 
     void setUrl(std::string_view absoluteUrl) { url = absoluteUrl; }

@@ -76,6 +76,9 @@ QTableView* makeReportList(QWidget* parent)
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // As in the platform's list views, Tab and Shift+Tab leave the list for the next
+    // control and the arrow keys move between rows; Qt would walk the cells with Tab.
+    list->setTabKeyNavigation(false);
     list->verticalHeader()->hide();
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->verticalHeader()->setDefaultSectionSize(QFontMetrics(parent->font()).height() + 4);
@@ -181,9 +184,15 @@ void applyControlText(QWidget* widget, ControlKind kind, const QString& text)
         static_cast<QLabel*>(widget)->setText(withPlainLineBreaks(text));
         break;
     case ControlKind::Edit:
-    case ControlKind::PasswordEdit:
-        static_cast<QLineEdit*>(widget)->setText(text);
+    case ControlKind::PasswordEdit: {
+        // The limit bounds what the customer types; a text the agent puts there (a value
+        // the store keeps) is shown whole rather than silently cut.
+        auto* edit = static_cast<QLineEdit*>(widget);
+        if (text.size() > edit->maxLength())
+            edit->setMaxLength(static_cast<int>(text.size()));
+        edit->setText(text);
         break;
+    }
     case ControlKind::MultiLineReadOnly:
         static_cast<QPlainTextEdit*>(widget)->setPlainText(withPlainLineBreaks(text));
         break;

@@ -42,6 +42,7 @@ struct ControlSpec {
     int maxLength = 0;  // edit length limit; 0: none
     std::string name;   // what screen readers call an input no label names, if not its hint
     bool takesEnter = false;  // the edit acts on Enter itself; otherwise Enter is the default button
+    bool heading = false;     // a static text that heads a section or notes a list: it names no input
 };
 
 // What differs from a control's usual initial state.
@@ -52,6 +53,7 @@ struct ControlState {
     std::string hint{};  // edit hint text (cue banner)
     std::string name{};  // screen readers' name of an input without a label or hint
     bool takesEnter = false;  // an edit whose presenter acts on Enter (EnterPressed)
+    bool heading = false;     // a static text over a section, not the label of the input after it
 };
 
 // One row of a dialog table.
@@ -72,6 +74,7 @@ inline ControlSpec control(int id, ControlKind kind, std::string text, int x, in
     row.hint = std::move(state.hint);
     row.name = std::move(state.name);
     row.takesEnter = state.takesEnter;
+    row.heading = state.heading;
     return row;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/secret_text.h"
 #include "ui/dialog_resource.h"
 
 namespace qk::ui {
@@ -62,6 +63,16 @@ public:
     // False when the text typed into the control holds a character that Windows-1252 has
     // no byte for (text() shows it as "?").
     [[nodiscard]] virtual bool textFitsCodePage(int id) const = 0;
+    // An edit holding card data read into `into` (at most `maxBytes`), every copy made on
+    // the way overwritten once it has served. False when a character typed has no
+    // Windows-1252 byte (as textFitsCodePage tells).
+    virtual bool readSecretText(int id, std::size_t maxBytes, SecretText& into) const
+    {
+        std::string copy = text(id);
+        into.assign(std::string_view(copy).substr(0, maxBytes));
+        wipeText(copy);
+        return textFitsCodePage(id);
+    }
     virtual void setEnabled(int id, bool enabled) = 0;
     [[nodiscard]] virtual bool isEnabled(int id) const = 0;
     virtual void setVisible(int id, bool visible) = 0;

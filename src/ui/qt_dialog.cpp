@@ -118,14 +118,17 @@ void QtDialog::buildControls(const DialogResource& resource)
     for (const ControlSpec& row : resource.controls) {
         QWidget* widget = buildControl(row, toQt(row.text), toQt(row.hint), window_->client(), units_);
         // Tools and tests find a control by its id; screen readers name an input after
-        // the text that labels it, or after its hint where nothing does.
+        // the text that labels it, or after its hint where nothing does. A section's
+        // heading labels no input: "Billing Information" is not the first name's name.
         widget->setObjectName(QString::number(row.id));
         if (takesInput(row.kind)) {
             const std::string& name = label != nullptr ? label->text : !row.hint.empty() ? row.hint : row.name;
             widget->setAccessibleName(toQt(name));
+            if (label != nullptr)
+                controls_[label->id].labelled = widget;  // the name follows the label's text
         }
-        label = isStaticText(row.kind) && !row.text.empty() ? &row : nullptr;
-        Control& control = controls_[row.id] = Control{row.kind, widget, row.text};
+        label = isStaticText(row.kind) && !row.text.empty() && !row.heading ? &row : nullptr;
+        Control& control = controls_[row.id] = Control{row.kind, widget, row.text, nullptr};
         if (row.kind == ControlKind::DefaultPushButton && defaultButton_ < 0)
             defaultButton_ = row.id;
         connectControl(row, control);
@@ -311,6 +314,8 @@ void QtDialog::setText(int id, const std::string& text)
         return;
     it->second.text = text;
     applyControlText(it->second.widget, it->second.kind, toQt(text));
+    if (it->second.labelled != nullptr)
+        it->second.labelled->setAccessibleName(toQt(text));
 }
 
 bool QtDialog::textFitsCodePage(int id) const
@@ -327,6 +332,26 @@ bool QtDialog::textFitsCodePage(int id) const
         return true;  // other controls hold only what the agent put there
     // A character without a byte comes back as "?": the round trip tells.
     return toQt(fromQt(shown)) == shown;
+}
+
+bool QtDialog::readSecretText(int id, std::size_t maxBytes, SecretText& into) const
+{
+    const Control* c = find(id);
+    if (!c || (c->kind != ControlKind::Edit && c->kind != ControlKind::PasswordEdit))
+        return DialogView::readSecretText(id, maxBytes, into);
+    // The QString shares the edit's own buffer; the two conversions are copies of their
+    // own, overwritten here rather than left in freed memory.
+    const QString shown = static_cast<QLineEdit*>(c->widget)->text();
+    QByteArray utf8 = shown.toUtf8();
+    std::string bytes = platform::utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    into.assign(std::string_view(bytes).substr(0, maxBytes));
+    // A character without a byte came out as "?": more of them than were typed tells.
+    const auto questionMarks = std::count(bytes.begin(), bytes.end(), '?');
+    const bool fits = questionMarks == shown.count(QLatin1Char('?'));
+    wipeText(bytes);
+    if (!utf8.isEmpty())
+        explicit_bzero(utf8.data(), static_cast<std::size_t>(utf8.size()));
+    return fits;
 }
 
 std::string QtDialog::text(int id) const

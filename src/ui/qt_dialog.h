@@ -43,6 +43,7 @@ public:
     void setText(int id, const std::string& text) override;
     [[nodiscard]] std::string text(int id) const override;
     [[nodiscard]] bool textFitsCodePage(int id) const override;
+    bool readSecretText(int id, std::size_t maxBytes, SecretText& into) const override;
     void setEnabled(int id, bool enabled) override;
     [[nodiscard]] bool isEnabled(int id) const override;
     void setVisible(int id, bool visible) override;
@@ -95,6 +96,7 @@ private:
         ControlKind kind;
         QWidget* widget;
         std::string text;  // the last text set, as given (Windows-1252 bytes)
+        QWidget* labelled = nullptr;  // a label: the input it names for screen readers
     };
 
     void buildControls(const DialogResource& resource);

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QLineEdit>
 
+#include <cstdlib>
+
 #include "account/account_dialog.h"
 #include "account/verification_dialog.h"
 #include "login_fixture.h"
@@ -226,8 +228,7 @@ TEST_F(AccountDialogOnQt, AnUnreadableViewReplyClosesWithTheConnectionMessage)
     logInAs(qk::test::kOwnerEmail, qk::test::kOwnerPassword);
     const std::string eightFields = "success\x01" "a\x01" "b\x01" "c\x01" "d\x01" "e\x01" "f\x01" "g";
     for (const std::string& reply :
-         {eightFields, eightFields + "\x01h\x01i", eightFields + "\x01" + std::string(25, 'u'),
-          std::string("Error: Your login is not valid.")}) {
+         {eightFields, eightFields + "\x01h\x01i", std::string("Error: Your login is not valid.")}) {
         ASSERT_TRUE(store.control("accountreply", reply));
         messages.calls.clear();
         EXPECT_EQ(qk::openAccountDialog(accountContext), 0);
@@ -235,6 +236,43 @@ TEST_F(AccountDialogOnQt, AnUnreadableViewReplyClosesWithTheConnectionMessage)
         EXPECT_EQ(messages.calls[0].text, qk::kAccountOpenFailedText);
         EXPECT_EQ(messages.calls[0].caption, "Error");
     }
+}
+
+// The store may keep a longer value than this form lets the customer type: the dialog still
+// opens, shows it whole, and the form's own length rule asks for a shorter one.
+TEST_F(AccountDialogOnQt, AStoredValueLongerThanItsEditOpensWholeAndIsRefusedOnSubmit)
+{
+    logInAs(qk::test::kOwnerEmail, qk::test::kOwnerPassword);
+    const std::string longUserName(30, 'u');
+    ASSERT_TRUE(store.control("accountreply", "success\x01" "Alex\x01" "Pilot\x01" "12 Runway Road\x01"
+                                              "Springfield\x01" "IL\x01" "62701\x01" "United States\x01" +
+                                                  longUserName));
+    bool refusedStayedOpen = false;
+    qtDialogs.script(res::kAccountDialogId, {[&](QtDialog& dialog) {
+        EXPECT_EQ(dialog.text(res::kAccountUserName), longUserName);
+        qk::test::expectTextsFit(dialog, res::accountDialogResource());
+        if (const char* kept = std::getenv("QK_SCREENSHOT_DIR"))
+            qk::ui::grabToPng(dialog, std::string(kept) + "/account_long_value.png");
+        enter(dialog, res::kAccountCurrentPassword, qk::test::kOwnerPassword);
+        click(dialog, res::kAccountAgreeTerms);
+        click(dialog, res::kAccountSubmit);
+        refusedStayedOpen = isOpen(dialog);
+        enter(dialog, res::kAccountUserName, "alexpilot");
+        ASSERT_TRUE(store.control("accountreply", "success"));
+        click(dialog, res::kAccountSubmit);
+    }});
+
+    EXPECT_EQ(qk::openAccountDialog(accountContext), 1);
+    EXPECT_TRUE(refusedStayedOpen);
+    ASSERT_EQ(messages.calls.size(), 2U);
+    EXPECT_EQ(messages.calls[0].text,
+              "Invalid entry for \"User Name\". Please make sure this field contains no more than 23 "
+              "characters.");
+    EXPECT_EQ(messages.calls[0].caption, "Invalid field submitted...");
+    EXPECT_EQ(messages.calls[1].text, "Your account has been successfully updated!");
+    const std::vector<std::string> bodies = accountBodies();
+    ASSERT_EQ(bodies.size(), 2U) << "the refused form was not sent";
+    EXPECT_NE(bodies[1].find("&UserName=alexpilot&"), std::string::npos) << bodies[1];
 }
 
 TEST_F(AccountDialogOnQt, VerificationAsksThePurchasesHeaderWhetherTheAccountIsVerified)

@@ -301,5 +301,25 @@ TEST_F(DetailPanel, ProductSupportOpensTheRecordsLink)
     EXPECT_THAT(shell_.opened, ElementsAre("https://support.example/tov-1001"));
 }
 
+TEST_F(DetailPanel, ProductSupportOpensOnlyWebAddresses)
+{
+    show("Skylane");
+    // Handed to the desktop's opener, each of these would open a file or start a program.
+    for (const char* link : {"/usr/bin/xterm", "x.jar", "../setup.sh", "file:///etc/passwd",
+                             "mailto:help@example.com", "javascript:alert(1)", "smb://host/share",
+                             "http:///usr/bin/xterm", "https://", " https://support.example/",
+                             "https://support.example/a b", "https://support.example/\n", ""}) {
+        agent_->currentProduct.supportUrl = link;
+        app::onProductSupportClicked(*agent_);
+    }
+    EXPECT_TRUE(shell_.opened.empty()) << shell_.opened.front();
+    agent_->currentProduct.supportUrl = "HTTPS://Support.Example/Help?id=1";
+    app::onProductSupportClicked(*agent_);
+    agent_->currentProduct.supportUrl = "http://support.example";
+    app::onProductSupportClicked(*agent_);
+    EXPECT_THAT(shell_.opened,
+                ElementsAre("HTTPS://Support.Example/Help?id=1", "http://support.example"));
+}
+
 }  // namespace
 }  // namespace qk::test

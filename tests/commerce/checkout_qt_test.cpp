@@ -91,7 +91,9 @@ TEST_F(CheckoutTest, ApprovedCardPurchaseEmptiesTheCartAndSendsTheBodyInItsOrder
 {
     addToCart("tov-1002", "Piper Cub Classic", "49.95");
     std::string shownTotal;
+    std::string leftInEdits = "unread";
     auto steps = payByCard(kApprovingCard, "123");
+    steps.push_back([&](ui::QtDialog& d) { leftInEdits = d.text(res::kCardNumber) + d.text(res::kCardCode); });
     steps.insert(steps.begin(), [&](ui::QtDialog& d) {
         EXPECT_EQ(d.title(), "Varnel Secure Purchasing");
         EXPECT_EQ(d.text(res::kSummary), "Subtotal (1 item in cart):");
@@ -124,6 +126,7 @@ TEST_F(CheckoutTest, ApprovedCardPurchaseEmptiesTheCartAndSendsTheBodyInItsOrder
     EXPECT_EQ(cartCount(cart_, session_), 0);
     EXPECT_TRUE(state_.card.number.str().empty() && state_.card.code.str().empty())
         << "the card is wiped once it has been sent";
+    EXPECT_EQ(leftInEdits, "") << "nor left in the closed dialog's edits";
 
     const auto purchases = requestsTo("/cgi-bin/vnprocess1.asp");
     ASSERT_EQ(purchases.size(), 1u);
@@ -150,13 +153,18 @@ TEST_F(CheckoutTest, RefusedAnswersKeepTheDialogOpenAndTheCart)
         statusLines.push_back(d.text(res::kCheckoutStatus));
         EXPECT_TRUE(d.isEnabled(res::kPurchaseWithCard)) << "the customer may try again";
         EXPECT_EQ(d.text(res::kSummary), "Subtotal (2 items in cart):");
+        EXPECT_EQ(d.text(res::kCardCode), "") << "a card code serves one attempt";
+        EXPECT_EQ(d.text(res::kCardNumber), kDecliningCard);
         type(d, res::kCardNumber, "4000000000000119");  // the processor does not answer
+        type(d, res::kCardCode, "123");
         click(d, res::kPurchaseWithCard);
         statusLines.push_back(d.text(res::kCheckoutStatus));
         type(d, res::kCardNumber, "4000000000009995");
+        type(d, res::kCardCode, "123");
         click(d, res::kPurchaseWithCard);
         statusLines.push_back(d.text(res::kCheckoutStatus));
         click(d, res::kCheckoutCancel);
+        EXPECT_EQ(d.text(res::kCardNumber) + d.text(res::kCardCode), "") << "Cancel empties the card edits";
     });
     dialogs_.script(res::kCheckoutDialogId, steps);
 
@@ -193,7 +201,8 @@ TEST_F(CheckoutTest, IncompleteCardDataAndShortNamesSendNothing)
                          type(d, res::kCardCode, "123");
                          type(d, res::kNameOnCard, "Al");
                          click(d, res::kPurchaseWithCard);
-                         d.endDialog(0);  // the close box
+                         d.qtWidget()->close();  // the close box
+                         EXPECT_EQ(d.text(res::kCardNumber) + d.text(res::kCardCode), "");
                      }});
     std::string result;
     EXPECT_EQ(checkout(result, "1.23"), 0);
@@ -207,6 +216,32 @@ TEST_F(CheckoutTest, IncompleteCardDataAndShortNamesSendNothing)
     EXPECT_EQ(box_.calls[2].caption, "Error");
     EXPECT_TRUE(requestsTo("/cgi-bin/vnprocess1.asp").empty());
     EXPECT_TRUE(state_.card.number.str().empty()) << "no card data outlives the attempt";
+}
+
+// A name the store's code page cannot hold would be sent with "?" in it.
+TEST_F(CheckoutTest, ANameOnCardOutsideTheStoresCodePageIsRefused)
+{
+    addToCart("tov-1002", "Piper Cub Classic", "14.95");
+    dialogs_.script(res::kCheckoutDialogId, {[&](ui::QtDialog& d) {
+                        type(d, res::kCardNumber, kApprovingCard);
+                        type(d, res::kCardCode, "123");
+                        type(d, res::kNameOnCard, QString::fromUtf8("Anton Dvořák"));
+                        click(d, res::kPurchaseWithCard);
+                        EXPECT_TRUE(state_.card.nameOnCard.str().empty()) << "no card data outlives the refusal";
+                        type(d, res::kNameOnCard, QString::fromUtf8("José Müller"));
+                        click(d, res::kPurchaseWithCard);
+                    }});
+    std::string result;
+    EXPECT_GT(checkout(result), 0);
+    ASSERT_EQ(box_.calls.size(), 2u);
+    EXPECT_EQ(box_.calls[0].text,
+              "Invalid entry for \"Name on Card\". Please use only characters of Western European "
+              "languages in this field.");
+    EXPECT_EQ(box_.calls[0].caption, "Invalid field submitted...");
+    EXPECT_EQ(box_.calls[0].flags, ui::mb::kIconExclamation);
+    const auto purchases = requestsTo("/cgi-bin/vnprocess1.asp");
+    ASSERT_EQ(purchases.size(), 1u);
+    EXPECT_NE(purchases[0].body.find("&cname=Jos%e9+M%fcller&"), std::string::npos) << purchases[0].body;
 }
 
 TEST_F(CheckoutTest, NoAnswerIsTheUnspecifiedErrorAndARetrySendsExactlyOneMore)
@@ -333,10 +368,16 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
                          deployment_.storeHttpsPort = refusing.port();  // no answer at all
                          click(d, res::kPaypalLogin);
                          deployment_.storeHttpsPort = realPort;
-                         // A token shorter than 16 characters enables button 2 once only.
-                         store_.control("paypalreply", "ok|SHORT");
-                         click(d, res::kPaypalLogin);
-                         completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
+                         // A token that is not 16 letters and digits would go into the
+                         // browser's address and the purchase body as it stands: refused.
+                         for (const char* reply : {"ok|SHORT", "ok|ABCDEFGH/JKLMNOP", "ok|ABCDEFGH&JKLMNOP",
+                                                   "ok|ABCDEFGH JKLMNOP"}) {
+                             store_.control("paypalreply", reply);
+                             click(d, res::kPaypalLogin);
+                             completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
+                             EXPECT_TRUE(d.isEnabled(res::kPaypalLogin));
+                             EXPECT_TRUE(state_.paypalSession.empty()) << reply;
+                         }
                          click(d, res::kUseCard);
                          click(d, res::kUsePaypal);
                          completeEnabled.push_back(d.isEnabled(res::kPaypalComplete));
@@ -348,14 +389,19 @@ TEST_F(CheckoutTest, RefusedPaypalSessionsKeepButtonOneAndCancelDropsTheToken)
                      }});
     std::string result;
     EXPECT_EQ(checkout(result, "1.23"), 0);
-    ASSERT_GE(box_.calls.size(), 2u);
+    ASSERT_EQ(box_.calls.size(), 6u);
     EXPECT_EQ(box_.calls[0].text, "Error: Your login is not valid. Please log in again.");
     EXPECT_EQ(box_.calls[0].caption, "Error");
     EXPECT_EQ(box_.calls[0].flags, ui::mb::kOk);
-    EXPECT_EQ(box_.calls[1].text,
-              "There was a undefined error trying to initialize a PayPal session. Please try again "
-              "shortly or contact support.");
-    EXPECT_EQ(completeEnabled, (std::vector<bool>{false, true, false}));
+    for (std::size_t call = 1; call < box_.calls.size(); ++call) {
+        EXPECT_EQ(box_.calls[call].text,
+                  "There was a undefined error trying to initialize a PayPal session. Please try again "
+                  "shortly or contact support.");
+        EXPECT_EQ(box_.calls[call].caption, "Error");
+    }
+    EXPECT_EQ(completeEnabled, (std::vector<bool>{false, false, false, false, false, false}));
+    ASSERT_EQ(shell_.opened.size(), 1u) << "only the last, whole token opens the browser";
+    EXPECT_EQ(shell_.opened[0].rfind("/vnpaypal1.asp?session="), shell_.opened[0].size() - 16 - 23);
     EXPECT_TRUE(state_.paypalSession.empty()) << "Cancel drops the session";
 
     // Opened again, PayPal mode offers button 1 only.
@@ -385,6 +431,24 @@ TEST_F(CheckoutTest, UnusableLoginAsksForALoginFirstAndOpensNothingWithout)
                 dialogs_.built.end());
 }
 
+// The customer is charged the price and code he was told: nothing is cut on the way from
+// the coupon dialog (24 characters) and the product table (10) to the purchase body.
+TEST_F(CheckoutTest, ALongCouponCodeAndPriceReachThePurchaseBodyWhole)
+{
+    const std::string code = "SPRING2026-LOYALTY-ABCDE";
+    ASSERT_EQ(code.size(), 24u);
+    addToCart("tov-1002", "Piper Cub Classic", "1049.95", code.c_str());
+    addToCart("tov-1004", "Navigation Charts Pro", "123456.78");
+    buildProductList(cart_);
+    const std::string body = purchaseBody(session_, cart_, nullptr, "ABCDEFGHIJKLMNOP");
+    EXPECT_NE(body.find("&productlist=tov-1002|Piper+Cub+Classic|1049.95|" + code + "|86.62|tovrin|"),
+              std::string::npos)
+        << body;
+    EXPECT_NE(body.find("*tov-1004|Navigation+Charts+Pro|123456.78||10185.18|tovrin|"), std::string::npos)
+        << body;
+    EXPECT_EQ(cart_.cartTotalText, "124506.73");
+}
+
 TEST(PurchaseReply, OnlyApprovedWithItsBarApprovesAndOddOrderNumbersStayText)
 {
     EXPECT_EQ(classifyPurchaseReply("approved").kind, PurchaseOutcome::Kind::Unspecified);
@@ -399,6 +463,13 @@ TEST(PurchaseReply, OnlyApprovedWithItsBarApprovesAndOddOrderNumbersStayText)
     EXPECT_EQ(checkoutSummary(0), "Subtotal (0 item in cart):");
     EXPECT_EQ(checkoutSummary(1), "Subtotal (1 item in cart):");
     EXPECT_EQ(checkoutSummary(2), "Subtotal (2 items in cart):");
+
+    // A runaway "Error:" answer is shown (and put in the status line) cut to 4 KiB.
+    const std::string huge = "Error: " + std::string(10000, 'x');
+    const PurchaseOutcome error = classifyPurchaseReply(huge);
+    EXPECT_EQ(error.message, huge.substr(0, 4096));
+    EXPECT_EQ(error.statusText, huge.substr(0, 4096));
+    EXPECT_EQ(classifyPurchaseReply("Error: short").message, "Error: short");
 }
 
 // The dialog as the customer sees it, in both payment modes (kept as PNG in

@@ -247,5 +247,28 @@ TEST_F(CouponTest, EntryDialogEchoesTheCodeLargeAndSubmitsOrCancels)
     EXPECT_EQ(promptText(dialogs, window_.get(), "Enter a Coupon", "p"), "-1");
 }
 
+// A code the store's code page cannot hold would be sent with "?" in it: the dialog says so
+// and stays open for the customer to correct it.
+TEST_F(CouponTest, ACodeOutsideTheStoresCodePageIsRefusedInTheDialog)
+{
+    test::ScriptedQtDialogs dialogs;
+    bool stayedOpen = false;
+    dialogs.script(res::kCouponDialogId, {[&](ui::QtDialog& d) {
+                                              test::type(d, res::kCouponCode, QString::fromUtf8("DVOŘÁK10"));
+                                              test::click(d, res::kCouponSubmit);
+                                              stayedOpen = d.qtWidget()->isVisible();
+                                              test::type(d, res::kCouponCode, QString::fromUtf8("MÜLLER10"));
+                                              test::click(d, res::kCouponSubmit);
+                                          }});
+    EXPECT_EQ(promptText(dialogs, window_.get(), "Enter a Coupon", "p", box_.function()), "M\xDCLLER10");
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(box_.calls.size(), 1u);
+    EXPECT_EQ(box_.calls[0].text,
+              "Invalid entry for \"Coupon Code\". Please use only characters of Western European "
+              "languages in this field.");
+    EXPECT_EQ(box_.calls[0].caption, "Invalid field submitted...");
+    EXPECT_EQ(box_.calls[0].flags, ui::mb::kIconExclamation);
+}
+
 }  // namespace
 }  // namespace qk

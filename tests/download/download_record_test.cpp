@@ -86,6 +86,21 @@ TEST(DownloadRecord, UnwritableOrUnreadableRecordsAreNoRecords)
     EXPECT_FALSE(writeDownloadRecord((folder / "gone" / "y.cfg").string(), {"P", "p", "y", "1"}, kFirstOfMarch));
 }
 
+TEST(DownloadRecord, ReadNoFurtherThanItsFirstFourKibibytes)
+{
+    // A file named like a record that is one endless line (or huge) is not read whole.
+    ScratchFolder folder;
+    const fs::path path = folder / "big.zip.cfg";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "vnproduct=" << std::string(8 * 1024 * 1024, 'p') << "\r\nvnproductid=p\r\n";
+    }
+    const auto lines = readRecordLines(path.string());
+    ASSERT_TRUE(lines);
+    EXPECT_EQ((*lines)[0].size(), 4096u);
+    EXPECT_EQ((*lines)[1], "") << "nothing past the first 4 KiB";
+}
+
 TEST(DownloadRecord, ParsedFromMemoryLikeTheFile)
 {
     const RecordLines lines = parseRecordLines("vnproduct=P\r\nvnproductid=p\nfilename=f\r\r\n");
@@ -96,10 +111,10 @@ TEST(DownloadRecord, ParsedFromMemoryLikeTheFile)
     EXPECT_EQ(parseRecordLines("a\nb\nc\nd\ne\nf\n")[4], "e") << "what follows the fifth line is not read";
     EXPECT_EQ(parseRecordLines("no line end")[0], "no line end");
 
-    // A record of long lines reads the same from the file as from memory.
+    // A record of long lines (within the 4 KiB read) reads the same from the file as from memory.
     ScratchFolder folder;
     const std::string path = (folder / "long.zip.cfg").string();
-    const std::string text = std::string(5000, 'n') + "\r\n\n" + std::string(3, '=') + "\nx\ny\nz";
+    const std::string text = std::string(3000, 'n') + "\r\n\n" + std::string(3, '=') + "\nx\ny\nz";
     {
         std::ofstream out(path, std::ios::binary);
         out << text;

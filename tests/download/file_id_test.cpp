@@ -3,6 +3,12 @@
 #include "download/file_id.h"
 #include "download_fixture.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
 namespace qk::download {
 namespace {
 
@@ -77,6 +83,48 @@ TEST(FileIdReply, OnlyExactlyFiveFieldsGiveTheFifthAsTheId)
     EXPECT_FALSE(fileIdOf("Error:1"));
     EXPECT_FALSE(fileIdOf(""));
     EXPECT_EQ(fileUrl("files.example.com:8080", "abc"), "http://files.example.com:8080/sendfile.php?id=abc");
+}
+
+// A file id reply is one short line: a reply past 1 MiB is a failed exchange, read no
+// further, while one just under it still gives its file id.
+TEST_F(FileIdTest, AReplyOverOneMebibyteIsAFailedExchange)
+{
+    ASSERT_TRUE(store_->control("fileid", std::string(2 * 1024 * 1024, 'x')));
+    EXPECT_EQ(request("tov-1011:2"), 0);
+    EXPECT_TRUE(reply_.empty());
+    const std::string nearlyAll(1000 * 1024, 'y');
+    ASSERT_TRUE(store_->control("fileid", nearlyAll));
+    EXPECT_GT(request("tov-1011:2"), 1000 * 1024);
+    EXPECT_EQ(fileIdOf(reply_), "GrandCanyonTextures.zip" + nearlyAll);
+    ASSERT_TRUE(store_->control("fileid", ""));
+}
+
+// With 16 MiB of address space to spare, reads the reply and exits 0 when it was refused.
+[[noreturn]] void readInBoundedMemory(const std::string& reply)
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    const auto room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (16u << 20);
+    const rlimit limit{room, room};
+    if (setrlimit(RLIMIT_AS, &limit) != 0)
+        std::_Exit(2);
+    std::_Exit(fileIdOf(reply).has_value() ? 1 : 0);
+}
+
+// A reply of 1 MiB of "|" must not make a million fields (32 MiB of empty strings) only to
+// find it is not five.
+TEST(FileIdReply, AMebibyteOfSeparatorsIsRefusedInBoundedMemory)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#endif
+#endif
+    const std::string reply(1024 * 1024, '|');
+    EXPECT_EXIT(readInBoundedMemory(reply), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -10,6 +10,10 @@ TEST(NotificationReply, IdentifierIsTheFirstTenCharactersLessTheirSpaces)
     EXPECT_EQ(qk::readNotificationReply("  12 34   ").id, "1234");
     EXPECT_EQ(qk::readNotificationReply("  12 34   ").text, "");
     EXPECT_EQ(qk::readNotificationReply("7").id, "7");
+
+    // A runaway text is kept to its first 64 KiB.
+    const std::string text(100 * 1024, 'n');
+    EXPECT_EQ(qk::readNotificationReply("      1001" + text).text, text.substr(0, 64 * 1024));
 }
 
 TEST(NotificationReply, ShownOnlyWhenNewerThanTheMarkerAndNotEmpty)

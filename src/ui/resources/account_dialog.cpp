@@ -29,7 +29,7 @@ DialogResource buildAccountDialog()
         control(kAccountRepeatEmail, K::Edit, "", 7, 52, 206, 13,
                 edit(kAccountEmailMax, "Repeat Email")),
         control(kAccountBillingLabel, K::StaticLeft, "Billing Information (used during purchasing)",
-                7, 71, 206, 9),
+                7, 71, 206, 9, {.heading = true}),
         control(kAccountFirstName, K::Edit, "", 7, 82, 100, 13, edit(kAccountNameMax, "First Name")),
         control(kAccountLastName, K::Edit, "", 113, 82, 100, 13, edit(kAccountNameMax, "Last Name")),
         control(kAccountStreet, K::Edit, "", 7, 98, 206, 13,

@@ -6,6 +6,9 @@
 #include <QTest>
 #include <QWidget>
 
+#include <algorithm>
+#include <vector>
+
 #include "all_dialogs.h"
 #include "recording_handler.h"
 #include "ui/qt_dialog.h"
@@ -50,6 +53,12 @@ TEST(DialogAccessibility, InputsTakeTheLabelBeforeThemOrElseTheirHint)
     EXPECT_EQ(account.control(res::kAccountRepeatEmail)->accessibleName(), "Repeat Email");
     EXPECT_EQ(account.control(res::kAccountZipCode)->accessibleName(), "Billing Zip Code");
     EXPECT_EQ(account.control(res::kAccountCountry)->accessibleName(), "Country");
+    // A section's heading names no input; a label whose text changes renames its input.
+    EXPECT_EQ(account.control(res::kAccountFirstName)->accessibleName(), "First Name");
+    account.setText(res::kAccountPasswordLabel, res::kUpdatePasswordLabel);
+    EXPECT_EQ(account.control(res::kAccountPassword)->accessibleName(), "Optional New Password (do not use % or &)");
+    qk::ui::QtDialog main(res::mainWindowResource(), handler, nullptr);
+    EXPECT_EQ(main.control(res::kProductList)->accessibleName(), "Products");
     qk::ui::QtDialog coupon(res::couponDialogResource(), handler, nullptr);
     EXPECT_EQ(coupon.control(res::kCouponCode)->accessibleName(), "Coupon Code");
     auto* code = qobject_cast<QLineEdit*>(coupon.control(res::kCouponCode));
@@ -115,6 +124,52 @@ TEST(DialogKeyboard, EnterPressesTheDefaultButtonAndEscapeCancels)
                           enter, {qk::ui::kCancelCommand, qk::ui::Notify::Clicked, 0}}));
         }
     }
+}
+
+// Tab from a list goes on to the next control, as in the platform's list views, rather
+// than from cell to cell; Shift+Tab comes back; the arrow keys move between rows.
+TEST(DialogKeyboard, TabLeavesTheListsAndWalksTheMainWindowToExit)
+{
+    qk::test::RecordingHandler handler;
+    qk::ui::QtDialog main(res::mainWindowResource(), handler, nullptr);
+    main.listSetColumns(res::kProductList, {{"Product", 200}, {"Price", 60}});
+    main.listAppendRows(res::kProductList, {{"Skylane", "29.95"}, {"Piper Cub", "14.95"}, {"Charts", "9.95"}});
+    main.show();
+    main.listSelectRow(res::kProductList, 0);
+    main.setFocus(res::kProductList);
+    QWidget* window = main.qtWidget();
+    const auto focusedId = [window] { return window->focusWidget() ? window->focusWidget()->objectName() : QString(); };
+    ASSERT_EQ(focusedId(), QString::number(res::kProductList));
+    QTest::keyClick(window->focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(main.listFirstSelected(res::kProductList), 1);
+
+    std::vector<QString> walked;
+    const QString exitId = QString::number(res::kExit);
+    while (walked.size() < 40 && (walked.empty() || walked.back() != exitId)) {
+        QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+        walked.push_back(focusedId());
+    }
+    ASSERT_FALSE(walked.empty());
+    EXPECT_EQ(walked.front(), QString::number(res::kApplyCoupon)) << "the first Tab leaves the list";
+    EXPECT_EQ(walked.back(), exitId);
+    EXPECT_EQ(std::count(walked.begin(), walked.end(), QString::number(res::kProductList)), 0);
+    EXPECT_EQ(main.listFirstSelected(res::kProductList), 1) << "Tab does not move the selection";
+
+    main.setFocus(res::kApplyCoupon);
+    QTest::keyClick(window->focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(focusedId(), QString::number(res::kProductList));
+
+    qk::ui::QtDialog cart(res::cartDialogResource(), handler, nullptr);
+    cart.listSetColumns(res::kCartList, {{"Product", 200}, {"Price", 60}});
+    cart.listAppendRows(res::kCartList, {{"Skylane", "29.95"}, {"Piper Cub", "14.95"}});
+    cart.show();
+    cart.listSelectRow(res::kCartList, 0);
+    cart.setFocus(res::kCartList);
+    QWidget* cartWindow = cart.qtWidget();
+    QTest::keyClick(cartWindow->focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(cartWindow->focusWidget()->objectName(), QString::number(res::kCartRemove));
+    QTest::keyClick(cartWindow->focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(cartWindow->focusWidget()->objectName(), QString::number(res::kCartList));
 }
 
 }  // namespace
