@@ -10,10 +10,14 @@
 // nanoseconds since the epoch; else main()) to the first paint of the main window.
 //
 //   qk-ui-latency-bench      (the QKAGENT_* variables point at the store, whose
-//                             settings folder holds a saved login)
+//                             settings folder holds a saved login; QK_BENCH_GRAB_DIR:
+//                             the main window is saved there as PNG 1 s into the
+//                             file-id exchange, as the screen shows it)
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCursor>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
@@ -52,17 +56,22 @@ public:
 class Heartbeat {
 public:
     static constexpr int kPeriodMs = 2;
+    static constexpr qint64 kReportedMs = 20;
     Heartbeat()
     {
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             const qint64 gap = clock_.restart() - kPeriodMs;
+            if (gap > kReportedMs && std::getenv("QK_BENCH_VERBOSE"))
+                std::fprintf(stderr, "%7lld ms  UI thread still for %lld ms (%s)\n",
+                             static_cast<long long>(since_.elapsed()), static_cast<long long>(gap), phase);
             if (gap > longestMs) {
                 longestMs = gap;
                 longestDuring = phase;
             }
         });
         clock_.start();
+        since_.start();
         timer_.start(kPeriodMs);
     }
     qint64 longestMs = 0;
@@ -72,6 +81,7 @@ public:
 private:
     QTimer timer_;
     QElapsedTimer clock_;
+    QElapsedTimer since_;
 };
 
 // The first paint of a top-level window, in milliseconds since the epoch.
@@ -103,7 +113,14 @@ int main(int argc, char** argv)
     double launchMs = epochMs();
     if (const char* launch = std::getenv("QK_BENCH_LAUNCH_NS"))
         launchMs = std::strtod(launch, nullptr) / 1e6;
+    const bool verbose = std::getenv("QK_BENCH_VERBOSE") != nullptr;
+    const auto mark = [&](const char* what) {
+        if (verbose)
+            std::fprintf(stderr, "%7.0f ms  %s\n", epochMs() - launchMs, what);
+    };
+    mark("main");
     QApplication application(argc, argv);
+    mark("application");
     // A message box waiting for a click would hold the run for ever.
     QTimer::singleShot(300000, [] {
         std::fprintf(stderr, "qk-ui-latency-bench: no end after 300 s\n");
@@ -111,12 +128,21 @@ int main(int argc, char** argv)
     });
     Heartbeat heartbeat;
     FirstWindowPaint firstPaint;
+    QTimer painted;
+    QObject::connect(&painted, &QTimer::timeout, [&] {
+        if (firstPaint.atEpochMs >= 0 && std::string(heartbeat.phase) == "start-up") {
+            heartbeat.phase = "start-up, window painted";
+            mark("window painted");
+        }
+    });
+    painted.start(1);
     NoShell shell;
 
     heartbeat.phase = "start-up";
     QElapsedTimer startUp;
     startUp.start();
     qk::app::AgentProgram program(qk::Deployment::fromEnvironment(), {&shell, nullptr, nullptr});
+    mark("program built");
     if (!program.start())
         return fail("the agent asked to quit at start-up");
     const qint64 startUpMs = startUp.elapsed();
@@ -140,6 +166,18 @@ int main(int argc, char** argv)
     }
     if (!selected || !agent.currentProduct.owned)
         return fail("the owned product is not in the list");
+    if (const char* grabDir = std::getenv("QK_BENCH_GRAB_DIR")) {
+        QTimer::singleShot(1000, [dialog, grabDir] {
+            QWidget* main = dialog->qtWidget();
+            QPixmap shot = main->screen()->grabWindow(main->winId());
+            if (shot.isNull())
+                shot = main->grab();
+            shot.save(QString::fromUtf8(grabDir) + "/during-file-id.png", "PNG");
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            std::fprintf(stderr, "grabbed during the file-id exchange; wait cursor %s\n",
+                         cursor && cursor->shape() == Qt::WaitCursor ? "shown" : "not shown");
+        });
+    }
     window.onCommand(ids::kDownloadFile, qk::ui::Notify::Clicked, 0);
     if (!agent.downloadDisplay.active)
         return fail("the download did not start");
@@ -154,6 +192,7 @@ int main(int argc, char** argv)
     const qk::CartContext cart{agent.cart, agent.session, agent.catalog, agent.purchases};
     if (qk::addToCart(cart, "tov-1002", "Piper Cub Classic", "14.95", "", "01", "") != qk::cart_result::kAdded)
         return fail("the cart did not take the product");
+    qk::buildProductList(agent.cart);
     qk::CardDetails card;
     card.number.assign("4111111111111111");
     card.expiry.assign("1229");
@@ -165,7 +204,7 @@ int main(int argc, char** argv)
     purchase.body = qk::purchaseBody(agent.session, agent.cart, &card, "");
     purchase.send();
     if (purchase.reply.rfind("approved|", 0) != 0)
-        return fail("the purchase was not approved");
+        return fail(("the purchase was not approved: " + purchase.reply.substr(0, 200)).c_str());
 
     // The download's own end, with its progress ticks, before the program ends.
     heartbeat.phase = "download";

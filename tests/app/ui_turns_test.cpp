@@ -178,7 +178,8 @@ public:
                 std::string request;
                 net::receiveSome(client, request, stopping_);
                 net::sendAll(client, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
-                while (!stopping_ && net::sendAll(client, "x"))
+                // Long past any deadline a test sets, yet never for ever.
+                for (int sent = 0; sent < 100 && !stopping_ && net::sendAll(client, "x"); ++sent)
                     std::this_thread::sleep_for(200ms);
                 ::close(client);
             }
@@ -220,7 +221,7 @@ TEST(ExchangeDeadline, ADribblingPeerEndsAsAFailedExchangeAtTheDeadlineWhileTheW
     took.start();
     EXPECT_EQ(request.send(), StoreRequest::kSent);
     EXPECT_GE(took.elapsed(), 1900);
-    EXPECT_LT(took.elapsed(), 10000);
+    EXPECT_LT(took.elapsed(), 5000);
     EXPECT_EQ(request.replyBytes, 0);
     EXPECT_EQ(request.hasReply, 0);
     EXPECT_TRUE(request.reply.empty());
