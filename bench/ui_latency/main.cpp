@@ -9,6 +9,10 @@
 // gap beyond its period); first_window_ms: from QK_BENCH_LAUNCH_NS (the launch, in
 // nanoseconds since the epoch; else main()) to the first paint of the main window.
 //
+//   qk-ui-latency-bench --control SECONDS
+//                            the heartbeat alone, in a program that does nothing else:
+//                            how long this machine lets any idle UI thread stand still
+//                            (control_max_gap_ms=…)
 //   qk-ui-latency-bench      (the QKAGENT_* variables point at the store, whose
 //                             settings folder holds a saved login; QK_BENCH_GRAB_DIR:
 //                             the main window is saved there as PNG 1 s into the
@@ -113,6 +117,14 @@ int main(int argc, char** argv)
     double launchMs = epochMs();
     if (const char* launch = std::getenv("QK_BENCH_LAUNCH_NS"))
         launchMs = std::strtod(launch, nullptr) / 1e6;
+    if (argc == 3 && std::string(argv[1]) == "--control") {
+        QCoreApplication control(argc, argv);
+        Heartbeat heartbeat;
+        QTimer::singleShot(std::atoi(argv[2]) * 1000, &control, &QCoreApplication::quit);
+        control.exec();
+        std::printf("control_max_gap_ms=%lld\n", static_cast<long long>(heartbeat.longestMs));
+        return 0;
+    }
     const bool verbose = std::getenv("QK_BENCH_VERBOSE") != nullptr;
     const auto mark = [&](const char* what) {
         if (verbose)

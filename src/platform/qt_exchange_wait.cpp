@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <exception>
 #include <thread>
 
 namespace qk::platform {
@@ -20,10 +21,13 @@ void QtExchangeWait::run(const std::function<void()>& exchange)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 
     std::atomic<bool> done{false};
-    std::thread worker([this, &exchange, &done] {
-        {
+    std::exception_ptr failure;
+    std::thread worker([this, &exchange, &done, &failure] {
+        try {
             const std::lock_guard serial(network_);
             exchange();
+        } catch (...) {
+            failure = std::current_exception();  // raised again on the caller's thread
         }
         done.store(true, std::memory_order_release);
         // Wakes the UI thread out of its wait for events.
@@ -52,6 +56,8 @@ void QtExchangeWait::run(const std::function<void()>& exchange)
     --depth_;
     if (depth_ == 0 && !idleTasks_.empty())
         scheduleIdleTasks();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void QtExchangeWait::whenIdle(std::function<void()> task)

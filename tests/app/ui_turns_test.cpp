@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "app/app_state.h"
@@ -159,6 +160,14 @@ TEST(ExchangeWait, StatusIsPaintedBeforeTheExchangeAndTheCursorShowsOnlyOnLongWa
     cursorDuring = false;
     wait.run([] { std::this_thread::sleep_for(30ms); });
     EXPECT_FALSE(cursorDuring);
+}
+
+TEST(ExchangeWait, AnExceptionInTheExchangeReachesTheCallerAndTheWaitEnds)
+{
+    platform::QtExchangeWait wait;
+    EXPECT_THROW(wait.run([] { throw std::runtime_error("no memory for the reply"); }), std::runtime_error);
+    EXPECT_FALSE(wait.waiting());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 // A plain-HTTP peer that answers with a long body one byte at a time, slowly enough
