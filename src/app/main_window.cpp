@@ -60,8 +60,9 @@ void MainWindow::initialise()
     refreshStore();
     view.setFont(ids::kProductTitle, "Arial", 10, 700);
     view.setFont(ids::kPriceNote, "Arial", 11, 400);
-    view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
-                    fetchStorePicture(agent_.deployment, vendorLogoPath(agent_.appState.vendorId)));
+    if (!closeRequested_)
+        view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
+                        fetchStorePicture(agent_.deployment, vendorLogoPath(agent_.appState.vendorId)));
     agent_.appState.mainWindowReady = true;
     if (firstPaintHeld_ && !quitRequested_) {
         firstPaintHeld_ = false;
@@ -90,6 +91,7 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
     switch (controlId) {
     case ui::kCancelCommand:
     case ids::kExit:
+        closeRequested_ = true;
         quit(0);
         return;
     case ids::kLogin:

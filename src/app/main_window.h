@@ -69,6 +69,7 @@ private:
     bool initialised_ = false;
     bool firstPaintHeld_ = false;  // painted before the start-up had finished
     bool quitRequested_ = false;
+    bool closeRequested_ = false;  // Exit, the close box or the system: not a fatal message
     int quitCode_ = 0;
 };
 

@@ -177,6 +177,21 @@ TEST_F(SlowWindowTest, TheWindowIsUpBeforeTheFirstReplyAndFillsInInOrder)
     EXPECT_NE(log[4].body.find("action=qknotify"), std::string::npos);
 }
 
+TEST_F(SlowWindowTest, AQuitDuringTheStartUpEndsItAfterTheExchangeUnderWay)
+{
+    ASSERT_TRUE(store_.control("delay", std::to_string(kDelayMs)));
+    // As the system's quit request (SIGTERM) arrives, during the purchases exchange.
+    QTimer::singleShot(200, [&] { window_->onCommand(ui::kCancelCommand, ui::Notify::Clicked, 0); });
+    QElapsedTimer clock;
+    clock.start();
+    window_->createShown();
+    EXPECT_TRUE(window_->quitRequested());
+    EXPECT_LT(clock.elapsed(), 2 * kDelayMs);
+    const auto log = store_.requests();
+    ASSERT_EQ(log.size(), 1U);
+    EXPECT_NE(log[0].body.find("action=getpurchases"), std::string::npos);
+}
+
 TEST_F(SlowWindowTest, AClickOrACloseDuringAnExchangeStartsNothingAndTheCloseEndsTheProgramAfterIt)
 {
     window_->createShown();
