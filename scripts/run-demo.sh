@@ -11,7 +11,8 @@ state="${QK_DEMO_STATE:-${XDG_STATE_HOME:-$HOME/.local/state}/qk-demo-store}"
 mkdir -p "$state"
 ready="$state/ready.line"
 rm -f "$ready"
-build/default/tools/demo-store/demo-store --state "$state" >"$ready" &
+# QK_DEMO_DELAY_MS=2000: a store that answers every request 2 s late.
+build/default/tools/demo-store/demo-store --state "$state" ${QK_DEMO_DELAY_MS:+--delay "$QK_DEMO_DELAY_MS"} >"$ready" &
 store_pid=$!
 trap 'kill "$store_pid" 2>/dev/null || true; wait "$store_pid" 2>/dev/null || true' EXIT
 

@@ -2,6 +2,7 @@
 
 #include "app/agent.h"
 #include "app/main_window.h"
+#include "platform/qt_exchange_wait.h"
 #include "platform/qt_ports.h"
 #include "platform/settings_store.h"
 #include "ui/message_box/agent_message_box.h"
@@ -38,7 +39,8 @@ struct AgentProgram::Parts {
     Parts(Deployment deployment, const ServiceOverrides& overrides)
         : answerSettings(deployment.settingsDir),
           messageBox(&answerSettings, "qk-agent"),
-          agent(std::move(deployment),
+          dialogs(&exchangeWait),
+          agent(withExchangeWait(std::move(deployment), exchangeWait),
                 {dialogs, messageBox.function(), overrides.shell ? *overrides.shell : shell,
                  overrides.clipboard ? *overrides.clipboard : clipboard,
                  overrides.folderBrowser ? *overrides.folderBrowser : folderBrowser}),
@@ -47,6 +49,14 @@ struct AgentProgram::Parts {
         folderBrowser.attach(window);
     }
 
+    static Deployment withExchangeWait(Deployment deployment, platform::ExchangeWait& wait)
+    {
+        deployment.exchangeWait = &wait;
+        return deployment;
+    }
+
+    // Every store exchange runs off the UI thread; the windows paint meanwhile.
+    platform::QtExchangeWait exchangeWait;
     SettingsStore answerSettings;  // the message box's remembered answers
     ui::AgentMessageBox messageBox;
     ui::QtDialogFactory dialogs;
@@ -67,12 +77,11 @@ AgentProgram::~AgentProgram() = default;
 bool AgentProgram::start()
 {
     MainWindow& window = parts_->window;
-    window.create();
-    if (window.quitRequested())
-        return false;
-    window.view().show();
-    return true;
+    window.createShown();
+    return !window.quitRequested();
 }
+
+void AgentProgram::requestQuit() { parts_->window.onCommand(ui::kCancelCommand, ui::Notify::Clicked, 0); }
 
 Agent& AgentProgram::agent() { return parts_->agent; }
 

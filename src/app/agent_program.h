@@ -34,10 +34,14 @@ public:
     AgentProgram(const AgentProgram&) = delete;
     AgentProgram& operator=(const AgentProgram&) = delete;
 
-    // Builds the main window, runs its start-up and shows it. false when a fatal start-up
-    // message has already asked to quit: the window is not shown, and the event loop
-    // would not see that request, so the caller ends instead of running the loop.
+    // Builds and shows the main window, then runs its start-up, which fills it in as
+    // the store answers. false when a fatal start-up message has already asked to quit:
+    // the event loop would not see that request, so the caller ends instead of running
+    // the loop.
     bool start();
+
+    // Ends the program as Exit does: now, or once a store exchange under way is over.
+    void requestQuit();
 
     [[nodiscard]] Agent& agent();
     [[nodiscard]] MainWindow& window();

@@ -3,6 +3,7 @@
 #include "app/agent_program.h"
 #include "app/single_instance.h"
 #include "platform/core_dumps.h"
+#include "platform/quit_signals.h"
 
 #include <QApplication>
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     instance.onShowRequest(&qk::app::bringAgentToFront);
 
     qk::app::AgentProgram program(deployment);
+    const qk::platform::QuitSignals quitSignals([&program] { program.requestQuit(); });
     if (program.start())
         application.exec();
     return 0;

@@ -23,10 +23,28 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::create()
 {
-    view_ = agent_.services.dialogs.create(ids::mainWindowResource(), *this, nullptr);
+    build();
     // The engine may deliver onInit while building, before the view is ours.
     if (!initialised_)
         initialise();
+}
+
+void MainWindow::createShown()
+{
+    build();
+    // Showing delivers onInit; the start-up must wait until the window is up.
+    initialised_ = true;
+    view_->show();
+    initialised_ = false;
+    initialise();
+}
+
+void MainWindow::build()
+{
+    view_ = agent_.services.dialogs.create(ids::mainWindowResource(), *this, nullptr);
+    view_->setIcon(ids::kAgentIcon);
+    // The title the start-up will set anyway, so the window is never seen without it.
+    view_->setTitle(windowTitle(kVendor.name));
 }
 
 void MainWindow::onInit()
@@ -39,13 +57,17 @@ void MainWindow::initialise()
 {
     initialised_ = true;
     ui::DialogView& view = *view_;
-    view.setIcon(ids::kAgentIcon);
     refreshStore();
     view.setFont(ids::kProductTitle, "Arial", 10, 700);
     view.setFont(ids::kPriceNote, "Arial", 11, 400);
-    view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
-                    fetchStorePicture(agent_.deployment, vendorLogoPath(agent_.appState.vendorId)));
+    if (!closeRequested_)
+        view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
+                        fetchStorePicture(agent_.deployment, vendorLogoPath(agent_.appState.vendorId)));
     agent_.appState.mainWindowReady = true;
+    if (firstPaintHeld_ && !quitRequested_) {
+        firstPaintHeld_ = false;
+        onFirstPaint();
+    }
 }
 
 void MainWindow::quit(int code)
@@ -69,6 +91,7 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
     switch (controlId) {
     case ui::kCancelCommand:
     case ids::kExit:
+        closeRequested_ = true;
         quit(0);
         return;
     case ids::kLogin:
@@ -147,6 +170,12 @@ void MainWindow::onFirstPaint()
 {
     if (agent_.appState.firstPaintDone || !view_)
         return;
+    // A window on screen before its start-up ends is painted while the start-up asks
+    // the store: the notification comes after the start-up's requests, as it always has.
+    if (!agent_.appState.mainWindowReady) {
+        firstPaintHeld_ = true;
+        return;
+    }
     agent_.appState.firstPaintDone = true;
     checkNotification(agent_, *view_);
 }

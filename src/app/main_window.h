@@ -24,6 +24,9 @@ public:
 
     // Builds the window from its resource and runs its initialisation.
     void create();
+    // The same for a customer: the window is on screen first, in its logged-out state,
+    // and fills in as the store's replies come.
+    void createShown();
     [[nodiscard]] ui::DialogView& view() { return *view_; }
 
     // true once the window asked the event loop to end (also before the loop runs).
@@ -42,6 +45,7 @@ public:
     [[nodiscard]] static std::string windowTitle(const std::string& vendorName);
 
 private:
+    void build();
     void initialise();
     void quit(int code);
     void showLoggedOutControls();
@@ -63,7 +67,9 @@ private:
     Agent& agent_;
     std::unique_ptr<ui::DialogView> view_;
     bool initialised_ = false;
+    bool firstPaintHeld_ = false;  // painted before the start-up had finished
     bool quitRequested_ = false;
+    bool closeRequested_ = false;  // Exit, the close box or the system: not a fatal message
     int quitCode_ = 0;
 };
 

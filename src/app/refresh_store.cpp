@@ -51,6 +51,11 @@ void MainWindow::refreshStore()
 
     state.downloadBase = readDownloadBase(agent_.settings, agent_.deployment);
 
+    // Closed while the login step waited for the store: the program ends now rather
+    // than after the catalog and the pictures it would never show.
+    if (closeRequested_)
+        return;
+
     if (!loadCatalog())
         return;
 

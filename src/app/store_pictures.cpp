@@ -44,6 +44,9 @@ std::string fetchStorePicture(const Deployment& deployment, std::string_view pat
 {
     StoreRequest request(deployment);
     request.secure = 0;
+    // A picture is a nicety: it must not keep the customer waiting as long as a store
+    // script may.
+    request.deadlineSeconds = StoreRequest::kPictureDeadlineSeconds;
     request.setUrl(deployment.storeUrl(path));
     request.send();
     if (request.replyBytes <= 0)

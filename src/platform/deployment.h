@@ -9,6 +9,10 @@
 
 namespace qk {
 
+namespace platform {
+class ExchangeWait;
+}
+
 struct Deployment {
     std::string storeHost;        // store web server host
     int storeHttpsPort = 443;     // port for requests with secure = 1
@@ -18,6 +22,9 @@ struct Deployment {
     std::string caFile;           // extra CA certificate (PEM) trusted for HTTPS; empty: none
     std::filesystem::path settingsDir;  // root of the settings store
     std::filesystem::path appDataDir;   // the roaming application-data folder
+    // How the thread that asks for a store exchange waits for it (the agent's window
+    // keeps painting); null: the exchange runs on the calling thread. Not owned.
+    platform::ExchangeWait* exchangeWait = nullptr;
 
     // The compiled-in defaults with the environment's overrides applied.
     static Deployment fromEnvironment();

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "platform/curl_global.h"
+#include "platform/exchange_wait.h"
 
 namespace qk {
 namespace {
@@ -159,6 +160,13 @@ StoreRequest::StoreRequest(const Deployment& deployment) : deployment_(deploymen
 
 int StoreRequest::send()
 {
+    int result = kSent;
+    platform::runExchange(deployment_.exchangeWait, [this, &result] { result = exchange(); });
+    return result;
+}
+
+int StoreRequest::exchange()
+{
     reply.clear();
     hasReply = 0;
     replyBytes = 0;
@@ -204,6 +212,9 @@ int StoreRequest::send()
               // The platform client gives up on a peer that stops answering; without this
               // a server that accepts and then stays silent would hang the window forever.
               curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(giveUpSeconds)) == CURLE_OK &&
+              // A peer that keeps the idle watch quiet with a byte now and then still
+              // cannot hold the window for longer than this.
+              curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(deadlineSeconds)) == CURLE_OK &&
               curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
               curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &watchIdle) == CURLE_OK &&
               curl_easy_setopt(h, CURLOPT_XFERINFODATA, &idle) == CURLE_OK &&

@@ -1,6 +1,8 @@
 #pragma once
 // One synchronous exchange with the store web server: a form-encoded request body out,
 // the whole reply (binary-safe) in. Each operation creates, sends and drops its own.
+// The network part runs under the deployment's exchange wait, so the caller's flow is
+// sequential while the agent's window goes on painting.
 
 #include <cstdint>
 #include <string>
@@ -46,6 +48,11 @@ public:
     // exchange gives up, as the platform's receive time-out does; it is then a failed
     // exchange (an empty reply).
     int giveUpSeconds = 60;
+    // The longest a whole exchange may take, however steadily the peer dribbles bytes;
+    // past it the exchange is a failed one (an empty reply).
+    static constexpr int kScriptDeadlineSeconds = 120;
+    static constexpr int kPictureDeadlineSeconds = 30;
+    int deadlineSeconds = kScriptDeadlineSeconds;
     // A reply larger than this ends the exchange as a failed one (an empty reply): no
     // store answer is that large, and reading on would only exhaust the memory.
     static constexpr std::size_t kMaxReplyBytes = 64 * 1024 * 1024;
@@ -64,6 +71,9 @@ public:
     int send();
 
 private:
+    int exchange();
+
+
     const Deployment& deployment_;
 };
 

@@ -5,6 +5,7 @@
 #include "ui/dialog_widgets.h"
 #include "ui/screen_fit/client_fit.h"
 #include "ui/screen_fit/window_placement.h"
+#include "platform/qt_exchange_wait.h"
 #include "platform/text_encoding.h"
 
 #include <QAbstractButton>
@@ -59,8 +60,9 @@ QFont dialogFont(const std::string& family, int points, int weight)
 
 }  // namespace
 
-QtDialog::QtDialog(const DialogResource& resource, DialogHandler& handler, DialogView* owner)
-    : handler_(handler), resourceId_(resource.id)
+QtDialog::QtDialog(const DialogResource& resource, DialogHandler& handler, DialogView* owner,
+                   platform::QtExchangeWait* exchangeWait)
+    : handler_(handler), exchangeWait_(exchangeWait), resourceId_(resource.id)
 {
     QWidget* ownerWidget = widgetOf(owner);
     Qt::WindowFlags flags = (ownerWidget ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
@@ -79,9 +81,9 @@ QtDialog::QtDialog(const DialogResource& resource, DialogHandler& handler, Dialo
     buildControls(resource);
     fitClientArea(window_, window_->client(), clientRoomFor(window_, ownerWidget));
     window_->setHooks({
-        [this] { command(kCancelCommand, Notify::Clicked, 0); },
+        [this] { closeRequested(); },
         [this] { clickDefaultButton(); },
-        [this] { handler_.onFirstPaint(); },
+        [this] { firstPaint(); },
     });
     centreOver(owner);
 }
@@ -188,9 +190,49 @@ void QtDialog::connectControl(const ControlSpec& row, const Control& control)
     }
 }
 
+// While a store exchange waits, the flow that asked for it is suspended in the middle
+// of a handler: no other handler of the agent may run, or it would start a second
+// exchange inside the first or change what the suspended flow relies on. The wait
+// keeps the platform's user input queued; whatever still arrives here (a posted click)
+// is refused, a timer tick is skipped (the progress timer ticks again), and a close
+// request or the first paint act once the exchange is over.
+bool QtDialog::exchangeWaiting() const
+{
+    return exchangeWait_ && exchangeWait_->waiting();
+}
+
 void QtDialog::command(int id, Notify code, int index)
 {
+    if (exchangeWaiting())
+        return;
     handler_.onCommand(id, code, index);
+}
+
+void QtDialog::closeRequested()
+{
+    if (exchangeWaiting()) {
+        // Asked again once the exchange is over, unless the flow has closed the
+        // window itself by then.
+        exchangeWait_->whenIdle([window = window_] {
+            if (window && window->isVisible())
+                window->close();
+        });
+        return;
+    }
+    command(kCancelCommand, Notify::Clicked, 0);
+}
+
+void QtDialog::firstPaint()
+{
+    if (exchangeWaiting()) {
+        // The dialog deletes its window: a live window means a live dialog.
+        exchangeWait_->whenIdle([this, window = window_] {
+            if (window)
+                firstPaint();
+        });
+        return;
+    }
+    handler_.onFirstPaint();
 }
 
 void QtDialog::clickDefaultButton()
@@ -542,8 +584,10 @@ void QtDialog::startTimer(int timerId, int milliseconds)
     auto& timer = timers_[timerId];
     if (!timer) {
         timer = std::make_unique<QTimer>();
-        QObject::connect(timer.get(), &QTimer::timeout, window_,
-                         [this, timerId] { handler_.onTimer(timerId); });
+        QObject::connect(timer.get(), &QTimer::timeout, window_, [this, timerId] {
+            if (!exchangeWaiting())
+                handler_.onTimer(timerId);
+        });
     }
     timer->start(std::max(milliseconds, 1));
 }

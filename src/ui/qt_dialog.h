@@ -16,6 +16,10 @@
 class QEventLoop;
 class QTimer;
 
+namespace qk::platform {
+class QtExchangeWait;
+}
+
 namespace qk::ui {
 
 class DialogWindow;
@@ -23,8 +27,10 @@ class DialogWindow;
 class QtDialog final : public DialogView, public QtWindowProvider {
 public:
     // `owner` (may be nullptr) keeps this window above it and is what centreOver and
-    // modality refer to. The handler must outlive the dialog.
-    QtDialog(const DialogResource& resource, DialogHandler& handler, DialogView* owner);
+    // modality refer to. The handler must outlive the dialog. With an exchange wait, no
+    // handler of this dialog runs while a store exchange waits (see command()).
+    QtDialog(const DialogResource& resource, DialogHandler& handler, DialogView* owner,
+             platform::QtExchangeWait* exchangeWait = nullptr);
     ~QtDialog() override;
     QtDialog(const QtDialog&) = delete;
     QtDialog& operator=(const QtDialog&) = delete;
@@ -103,12 +109,16 @@ private:
     void connectControl(const ControlSpec& row, const Control& control);
     void ensureInitialised();
     void command(int id, Notify code, int index);
+    void closeRequested();
+    void firstPaint();
+    [[nodiscard]] bool exchangeWaiting() const;
     void clickDefaultButton();
     [[nodiscard]] const Control* find(int id) const;
     template <typename W>
     [[nodiscard]] W* widgetAs(int id) const;
 
     DialogHandler& handler_;
+    platform::QtExchangeWait* exchangeWait_ = nullptr;
     int resourceId_ = 0;
     DialogUnits units_;
     QPointer<DialogWindow> window_;

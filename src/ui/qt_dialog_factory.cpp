@@ -7,7 +7,7 @@ namespace qk::ui {
 std::unique_ptr<DialogView> QtDialogFactory::create(const DialogResource& resource,
                                                     DialogHandler& handler, DialogView* owner)
 {
-    return std::make_unique<QtDialog>(resource, handler, owner);
+    return std::make_unique<QtDialog>(resource, handler, owner, exchangeWait_);
 }
 
 }  // namespace qk::ui

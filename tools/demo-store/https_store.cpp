@@ -5,6 +5,8 @@
 
 #include <httplib.h>
 
+#include <thread>
+
 namespace qk::demo {
 
 HttpsStore::HttpsStore(RequestLog& log, StoreContext& store) : log_(log), store_(store) {}
@@ -28,6 +30,8 @@ bool HttpsStore::start(const CertificateFiles& certificate, int port, std::strin
         log_.append(entry);
         const std::size_t question = request.target.find('?');
         const std::string query = question == std::string::npos ? std::string() : request.target.substr(question + 1);
+        // A slow store, when asked for: the request has arrived and waits for its answer.
+        std::this_thread::sleep_for(store_.controls.replyDelay(request.path));
         const ScriptReply reply = answerSecure(request.method, request.path, query, request.body, store_);
         response.status = reply.status;
         response.set_content(reply.body, reply.contentType.c_str());

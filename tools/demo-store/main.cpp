@@ -33,6 +33,7 @@ struct Options {
     int httpsPort = 0, httpPort = 0, file1Port = 0, file2Port = 0, file1TlsPort = 0, file2TlsPort = 0;
     std::size_t catalogSize = 0;  // 0: the demo catalog
     std::size_t ownedProducts = 0;
+    std::string delay;  // the delay switch's value at start; empty: none
 };
 
 bool parseCount(const char* text, std::size_t& count) {
@@ -65,6 +66,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--file2-tls-port" && parsePort(value, options.file2TlsPort)) continue;
         else if (arg == "--catalog-size" && parseCount(value, options.catalogSize)) continue;
         else if (arg == "--owned" && parseCount(value, options.ownedProducts)) continue;
+        else if (arg == "--delay") options.delay = value;
         else return false;
     }
     return !options.stateDir.empty();
@@ -81,7 +83,8 @@ int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
         std::cerr << "usage: demo-store --state DIR [--https-port N] [--http-port N] [--file1-port N] [--file2-port N]\n"
-                     "                  [--file1-tls-port N] [--file2-tls-port N] [--catalog-size N [--owned M]]\n";
+                     "                  [--file1-tls-port N] [--file2-tls-port N] [--catalog-size N [--owned M]]\n"
+                     "                  [--delay MS[:PATH]]\n";
         return 2;
     }
     // Block the stop signals before any thread starts, so only sigwait below sees them.
@@ -138,6 +141,8 @@ int main(int argc, char** argv) {
         return plain && secure;
     });
     switches = &controls;
+    if (!options.delay.empty() && !controls.apply("delay", options.delay))
+        return fail("bad --delay " + options.delay);
     if (options.catalogSize > 0) qk::demo::useGeneratedCatalog(options.catalogSize);
     qk::demo::AccountBook accounts(options.catalogSize > 0 ? options.ownedProducts : 0);
     qk::demo::PaypalSessions paypal;

@@ -2,6 +2,8 @@
 
 #include "form.h"
 
+#include <thread>
+
 namespace qk::demo {
 namespace {
 
@@ -28,7 +30,10 @@ void servePlainSite(const HttpRequest& request, HttpResponse& response, const st
                     StoreContext& store) {
     if (request.path == "/_control") {
         control(request, response, store.controls);
-    } else if (request.path.starts_with("/vendors/") || request.path == "/legacy.jpg") {
+        return;
+    }
+    std::this_thread::sleep_for(store.controls.replyDelay(request.path));
+    if (request.path.starts_with("/vendors/") || request.path == "/legacy.jpg") {
         if (const auto picture = pictures.get().find(request.path))
             response.setText(200, picture->bytes, picture->contentType);
         else

@@ -9,7 +9,36 @@ namespace qk::demo {
 StoreControls::StoreControls(std::function<bool(bool)> setPrimaryAccepting)
     : setPrimaryAccepting_(std::move(setPrimaryAccepting)) {}
 
+namespace {
+
+// "<ms>" or "<ms>:<path>", with the path starting at "/".
+bool parseDelay(const std::string& value, long& milliseconds, std::string& path) {
+    const std::size_t colon = value.find(':');
+    const std::string count = value.substr(0, colon);
+    if (count.empty() || count.size() > 9) return false;
+    for (const char c : count)
+        if (c < '0' || c > '9') return false;
+    milliseconds = std::stol(count);
+    path = colon == std::string::npos ? std::string() : value.substr(colon + 1);
+    return milliseconds <= StoreControls::kMaxDelayMs && (colon == std::string::npos || path.starts_with('/'));
+}
+
+}  // namespace
+
 bool StoreControls::apply(const std::string& name, const std::string& value) {
+    if (name == "delay") {
+        long milliseconds = 0;
+        std::string path;
+        if (!parseDelay(value, milliseconds, path)) return false;
+        std::lock_guard lock(mutex_);
+        if (path.empty())
+            delayAll_ = std::chrono::milliseconds(milliseconds);
+        else if (milliseconds == 0)
+            delayByPath_.erase(path);
+        else
+            delayByPath_[path] = std::chrono::milliseconds(milliseconds);
+        return true;
+    }
     if (name == "catalog") {
         static constexpr std::array<std::pair<const char*, CatalogMode>, 7> modes{{
             {"normal", CatalogMode::Normal},
@@ -72,6 +101,12 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         return true;
     }
     return false;
+}
+
+std::chrono::milliseconds StoreControls::replyDelay(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    const auto it = delayByPath_.find(path);
+    return it != delayByPath_.end() ? it->second : delayAll_;
 }
 
 std::string StoreControls::fileIdSuffix() const {

@@ -14,8 +14,13 @@
 //   postprocess=ok|fail                                         fail: the post-processing script refuses
 //   postreply, paypalreply, couponreply, accountreply=<text>    that script's answer, whatever is asked
 //                                                               (empty: it answers as usual)
+//   delay=<ms> | <ms>:<path>                                    the store web server answers that late:
+//                                                               every script, notification and picture,
+//                                                               or only requests for <path>
 
+#include <chrono>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -51,6 +56,11 @@ public:
     std::string couponReply() const;
     // The account script's scripted answer (every action); empty: it answers as usual.
     std::string accountReply() const;
+    // How long the store web server holds back its answer to a request for `path`: the
+    // delay set for that path, else the one set for all.
+    std::chrono::milliseconds replyDelay(const std::string& path) const;
+    // The longest delay the switch takes (10 minutes).
+    static constexpr long kMaxDelayMs = 600000;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -67,6 +77,8 @@ private:
     std::string paypalReply_;
     std::string couponReply_;
     std::string accountReply_;
+    std::chrono::milliseconds delayAll_{0};
+    std::map<std::string, std::chrono::milliseconds> delayByPath_;
 };
 
 }  // namespace qk::demo
