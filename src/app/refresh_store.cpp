@@ -97,7 +97,7 @@ void MainWindow::rebuildList()
     AppState& state = agent_.appState;
 
     state.products.clear();
-    for (const char* fixed : {kAllCategories, kMyLibrary, kCategorySeparator})
+    for (const char* fixed : {kAllCategories, kMyLibrary, kUpdatesAvailable, kCategorySeparator})
         addCategory(view, fixed);
     view.comboSetCurrent(ids::kCategoryBox, 0);
 

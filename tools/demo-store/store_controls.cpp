@@ -66,12 +66,22 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
                                  : accountReply_) = value;
         return true;
     }
+    if (name == "updates" && (value == "on" || value == "off")) {
+        std::lock_guard lock(mutex_);
+        newerVersions_ = value == "on";
+        return true;
+    }
     if (name == "postprocess" && (value == "ok" || value == "fail")) {
         std::lock_guard lock(mutex_);
         postProcessFails_ = value == "fail";
         return true;
     }
     return false;
+}
+
+bool StoreControls::newerVersions() const {
+    std::lock_guard lock(mutex_);
+    return newerVersions_;
 }
 
 std::string StoreControls::fileIdSuffix() const {

@@ -14,6 +14,7 @@
 //   postprocess=ok|fail                                         fail: the post-processing script refuses
 //   postreply, paypalreply, couponreply, accountreply=<text>    that script's answer, whatever is asked
 //                                                               (empty: it answers as usual)
+//   updates=on|off                                              on: some orders announce a newer version
 
 #include <functional>
 #include <mutex>
@@ -51,6 +52,8 @@ public:
     std::string couponReply() const;
     // The account script's scripted answer (every action); empty: it answers as usual.
     std::string accountReply() const;
+    // Some orders announce a newer version than the one their files were first handed out in.
+    bool newerVersions() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -67,6 +70,7 @@ private:
     std::string paypalReply_;
     std::string couponReply_;
     std::string accountReply_;
+    bool newerVersions_ = false;
 };
 
 }  // namespace qk::demo

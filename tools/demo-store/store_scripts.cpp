@@ -33,7 +33,7 @@ ScriptReply purchaseScript(std::string_view body, StoreContext& store) {
     if (action == "catalog") return catalogScript(body, store.controls);
     if (action == "getpurchases")
         return textReply(store.accounts.purchasesReply(formValue(body, "email"), formValue(body, "password"),
-                                                       formValue(body, "vendorid")));
+                                                       formValue(body, "vendorid"), store.controls.newerVersions()));
     return textReply("Error:1");
 }
 
@@ -41,7 +41,8 @@ ScriptReply fileIdScript(std::string_view body, StoreContext& store) {
     if (formValue(body, "vid") != kVendorId) return textReply("Error:1");
     const std::string suffix = store.controls.fileIdSuffix();
     std::string reply = store.accounts.fileIdReply(formValue(body, "vpwd"), formValue(body, "login"),
-                                                   formValue(body, "password"), formValue(body, "pid"), suffix);
+                                                   formValue(body, "password"), formValue(body, "pid"), suffix,
+                                                   store.controls.newerVersions());
     if (const std::string served = store.controls.servedFile(); !served.empty() && reply.starts_with("success|"))
         reply = reply.substr(0, reply.rfind('|') + 1) + served + suffix;
     return textReply(std::move(reply));
