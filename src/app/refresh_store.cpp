@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/panel_mode.h"
 #include "app/product_list.h"
+#include "app/update_all.h"
 #include "app/settings.h"
 #include "ui/resources/main_window.h"
 
@@ -100,6 +101,7 @@ void MainWindow::rebuildList()
     for (const char* fixed : {kAllCategories, kMyLibrary, kUpdatesAvailable, kCategorySeparator})
         addCategory(view, fixed);
     view.comboSetCurrent(ids::kCategoryBox, 0);
+    showUpdateAllButton(agent_, view, false);
 
     view.listClear(ids::kProductList);
     if (!state.columnsReady) {

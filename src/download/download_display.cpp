@@ -84,14 +84,29 @@ void showDownloadMode(DownloadWindow& window)
     view.setEnabled(ids::kOpenDownloadedFile, false);
 }
 
+void reportQueuedEnd(DownloadDisplay& display, DownloadEnd end)
+{
+    if (display.queueEnded)
+        display.queueEnded(end);
+}
+
+// A failure message of the customer's own download; a queue names its failures at the end.
+void reportFailure(DownloadDisplay& display, DownloadWindow& window, std::string_view text,
+                   const char* caption)
+{
+    if (!display.queueEnded)
+        message(window, text, caption, ui::mb::kIconExclamation);
+}
+
 // A start that failed after its message. The window must not stay in download mode
 // with nothing running: that is the case in a retry, and once the controls were set.
 void abandonStart(DownloadDisplay& display, DownloadWindow& window, bool controlsSet)
 {
-    if (display.retryStage == 0 && !controlsSet)
-        return;
-    window.view.stopTimer(ids::kProgressTimer);
-    showIdleControls(display, window);
+    if (display.retryStage != 0 || controlsSet) {
+        window.view.stopTimer(ids::kProgressTimer);
+        showIdleControls(display, window);
+    }
+    reportQueuedEnd(display, DownloadEnd::Failed);
 }
 
 void showProgress(const DownloadDisplay& display, DownloadWindow& window, const FieldList& fields)
@@ -120,8 +135,12 @@ void finishCompleted(DownloadDisplay& display, DownloadWindow& window)
     display.cancelRequested = false;
     if (window.showFileStatus)
         window.showFileStatus();
-    window.shell.open(targetPath(display));
     view.setEnabled(ids::kProductList, true);
+    if (display.queueEnded) {
+        reportQueuedEnd(display, DownloadEnd::Completed);
+        return;
+    }
+    window.shell.open(targetPath(display));
 }
 
 // Only the file this download wrote: a folder or device of that name is not ours.
@@ -142,6 +161,7 @@ void finishCanceled(DownloadDisplay& display, DownloadWindow& window)
     view.setEnabled(ids::kOpenFileFolder, false);
     deletePartialFile(display);
     showIdleControls(display, window);
+    reportQueuedEnd(display, DownloadEnd::Canceled);
 }
 
 void showCompletion(DownloadDisplay& display, DownloadWindow& window)
@@ -170,8 +190,9 @@ void failDownload(DownloadDisplay& display, DownloadWindow& window)
     // The start of the next attempt would delete it anyway; meanwhile a cut-off file
     // must not show in the panel as downloaded.
     deletePartialFile(display);
-    message(window, kDownloadError, "Error", ui::mb::kIconExclamation);
+    reportFailure(display, window, kDownloadError, "Error");
     showIdleControls(display, window);
+    reportQueuedEnd(display, DownloadEnd::Failed);
 }
 
 }  // namespace
@@ -210,13 +231,13 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
 
     // The name comes from the store: it may only ever name one file inside the folder.
     if (!isSafeFileName(subject.fileName)) {
-        message(window, kInitialisationError, nullptr, ui::mb::kIconExclamation);
+        reportFailure(display, window, kInitialisationError, nullptr);
         abandonStart(display, window, false);
         return;
     }
     const auto folder = prepareDownloadFolder(window.downloadBase, window.vendorId);
     if (!folder) {
-        message(window, kStartError, "Error", ui::mb::kIconExclamation);
+        reportFailure(display, window, kStartError, "Error");
         abandonStart(display, window, false);
         return;
     }
@@ -224,7 +245,8 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     const std::string target = targetPath(display);
 
     std::error_code error;
-    if (display.retryStage == 0 && std::filesystem::exists(std::filesystem::symlink_status(target, error)) &&
+    if (display.retryStage == 0 && !display.queueEnded &&
+        std::filesystem::exists(std::filesystem::symlink_status(target, error)) &&
         message(window, kFileExistsQuestion, "File Already Exists", ui::mb::kYesNo) != ui::kIdYes)
         return;
 
@@ -242,7 +264,7 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     }
     const auto fileId = fileIdOf(display.fileIdReply);
     if (!fileId) {
-        message(window, kInitialisationError, nullptr, ui::mb::kIconExclamation);
+        reportFailure(display, window, kInitialisationError, nullptr);
         abandonStart(display, window, false);
         return;
     }
@@ -258,7 +280,7 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
         expectedSize = subject.byteCount;
     if (startDownload(window.job, window.session.hasLogin, display.folder, url, subject.fileName,
                       expectedSize) != 1) {
-        message(window, kStartError, "Error", ui::mb::kIconExclamation);
+        reportFailure(display, window, kStartError, "Error");
         abandonStart(display, window, true);
         return;
     }

@@ -50,6 +50,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         notificationOn_ = value == "on";
         return true;
     }
+    if (name == "refusefile") {
+        std::lock_guard lock(mutex_);
+        refusedFile_ = value;
+        return true;
+    }
     if (name == "fileid" || name == "servefile") {
         // Goes into URLs the agent builds: letters, digits and dashes only.
         for (const char c : value)
@@ -77,6 +82,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         return true;
     }
     return false;
+}
+
+std::string StoreControls::refusedFile() const {
+    std::lock_guard lock(mutex_);
+    return refusedFile_;
 }
 
 bool StoreControls::newerVersions() const {

@@ -15,6 +15,8 @@
 //   postreply, paypalreply, couponreply, accountreply=<text>    that script's answer, whatever is asked
 //                                                               (empty: it answers as usual)
 //   updates=on|off                                              on: some orders announce a newer version
+//   refusefile=<file name>                                      "/vngetfile.asp" answers "Error:1" for
+//                                                               that file (empty: for none)
 
 #include <functional>
 #include <mutex>
@@ -54,6 +56,8 @@ public:
     std::string accountReply() const;
     // Some orders announce a newer version than the one their files were first handed out in.
     bool newerVersions() const;
+    // The file "/vngetfile.asp" refuses; empty: none.
+    std::string refusedFile() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -71,6 +75,7 @@ private:
     std::string couponReply_;
     std::string accountReply_;
     bool newerVersions_ = false;
+    std::string refusedFile_;
 };
 
 }  // namespace qk::demo

@@ -43,6 +43,9 @@ ScriptReply fileIdScript(std::string_view body, StoreContext& store) {
     std::string reply = store.accounts.fileIdReply(formValue(body, "vpwd"), formValue(body, "login"),
                                                    formValue(body, "password"), formValue(body, "pid"), suffix,
                                                    store.controls.newerVersions());
+    if (const std::string refused = store.controls.refusedFile();
+        !refused.empty() && reply.starts_with("success|" + refused + "|"))
+        return textReply("Error:1");
     if (const std::string served = store.controls.servedFile(); !served.empty() && reply.starts_with("success|"))
         reply = reply.substr(0, reply.rfind('|') + 1) + served + suffix;
     return textReply(std::move(reply));
