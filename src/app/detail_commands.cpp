@@ -8,6 +8,7 @@
 #include "app/download_access.h"
 #include "download/download_folder.h"
 #include "download/download_job.h"
+#include "download/file_names.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -116,8 +117,9 @@ void onOpenDownloadedFileClicked(Agent& agent, ui::DialogView& view)
 {
     const CurrentProduct& product = agent.currentProduct;
     const std::string& file = product.selectedFile;
-    // A file name from the store names one file inside the download folder, nothing else.
-    if (download::isSafeFileName(file)) {
+    // A file name from the store names one file inside the download folder, nothing else
+    // (not the record or partial file of another file of the product).
+    if (download::isSafeFileName(file) && !download::isCompanionOfListedFile(file, product.fileList)) {
         const std::filesystem::path path =
             productDownloadFolder(agent.appState.downloadBase, agent.appState.vendorId) / file;
         if (isNonEmptyFile(path)) {

@@ -179,7 +179,9 @@ std::string orderLinkText(const CurrentProduct& product)
     return text;
 }
 
-void showSelectedProduct(Agent& agent, ui::DialogView& view)
+namespace {
+
+void showProductOfSelectedRow(Agent& agent, ui::DialogView& view)
 {
     AppState& state = agent.appState;
     const int row = view.listFirstSelected(ids::kProductList);
@@ -241,6 +243,26 @@ void showSelectedProduct(Agent& agent, ui::DialogView& view)
     product.longDescription = record.description();
     view.setVisible(ids::kReadMore, !product.longDescription.empty());
     showPicture(agent, view, record);
+}
+
+// Whatever the panel shows while a download runs (a category changed under it), that
+// download can still be cancelled and no second one started.
+void keepRunningDownloadControls(const Agent& agent, ui::DialogView& view)
+{
+    if (!agent.downloadDisplay.active)
+        return;
+    view.setEnabled(ids::kCancelDownload, true);
+    view.setEnabled(ids::kDownloadFile, false);
+    view.setEnabled(ids::kOpenDownloadedFile, false);
+    view.setEnabled(ids::kFileBox, false);
+}
+
+}  // namespace
+
+void showSelectedProduct(Agent& agent, ui::DialogView& view)
+{
+    showProductOfSelectedRow(agent, view);
+    keepRunningDownloadControls(agent, view);
 }
 
 }  // namespace qk::app

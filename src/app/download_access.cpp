@@ -52,6 +52,7 @@ download::DownloadSubject subjectOf(const CurrentProduct& product, int fileBoxIn
     subject.multiFile = product.multiFile;
     // The file box's first entry is the prompt; files start at the second.
     subject.fileIndex = fileBoxIndex - 1;
+    subject.fileList = product.fileList;
     subject.postProcessFlag = product.orderField(order::kPostProcess);
     subject.orderNumber = product.orderField(order::kOrderNumber);
     subject.postProcessData = product.orderField(order::kSerialNumber);

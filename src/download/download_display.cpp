@@ -5,6 +5,7 @@
 
 #include "download/download_folder.h"
 #include "download/download_record.h"
+#include "download/no_follow_file.h"
 #include "download/progress_text.h"
 #include "platform/byte_size_text.h"
 #include "store/reply.h"
@@ -26,15 +27,6 @@ int message(DownloadWindow& window, std::string_view text, const char* caption, 
 std::string targetPath(const DownloadDisplay& display)
 {
     return joinDownloadPath(display.folder, display.subject.fileName);
-}
-
-bool isNonEmptyRegularFile(const std::string& path)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return false;
-    const auto size = std::filesystem::file_size(path, error);
-    return !error && size > 0;
 }
 
 // Leading decimal digits of a text (the size text "5.00 MB" gives 5).
@@ -143,13 +135,13 @@ void finishCompleted(DownloadDisplay& display, DownloadWindow& window)
     window.shell.open(targetPath(display));
 }
 
-// Only the file this download wrote: a folder or device of that name is not ours.
+// The partial file this download wrote and what identifies it; never a link's target,
+// and never a copy of the file the download has not yet replaced.
 void deletePartialFile(const DownloadDisplay& display)
 {
-    std::error_code error;
-    const std::string path = targetPath(display);
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)))
-        std::filesystem::remove(path, error);
+    const std::string target = targetPath(display);
+    removeFileOrLink(target + std::string(kPartSuffix), true);
+    removeFileOrLink(target + std::string(kPartIdentitySuffix), true);
 }
 
 void finishCanceled(DownloadDisplay& display, DownloadWindow& window)
@@ -187,9 +179,8 @@ void failDownload(DownloadDisplay& display, DownloadWindow& window)
     }
     if (display.retryStage == 1)
         display.retryStage = 2;
-    // The start of the next attempt would delete it anyway; meanwhile a cut-off file
-    // must not show in the panel as downloaded.
-    deletePartialFile(display);
+    // What came stays as the partial file, never shown as downloaded: the customer's
+    // next Download File continues it.
     reportFailure(display, window, kDownloadError, "Error");
     showIdleControls(display, window);
     reportQueuedEnd(display, DownloadEnd::Failed);
@@ -229,8 +220,9 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
             message(window, kPostProcessWarning, "Important Information", ui::mb::kIconExclamation);
     }
 
-    // The name comes from the store: it may only ever name one file inside the folder.
-    if (!isSafeFileName(subject.fileName)) {
+    // The name comes from the store: it may only ever name one file inside the folder,
+    // and not the record or partial file of another file of the product.
+    if (!isSafeFileName(subject.fileName) || isCompanionOfListedFile(subject.fileName, subject.fileList)) {
         reportFailure(display, window, kInitialisationError, nullptr);
         abandonStart(display, window, false);
         return;
@@ -250,11 +242,8 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
         message(window, kFileExistsQuestion, "File Already Exists", ui::mb::kYesNo) != ui::kIdYes)
         return;
 
-    // A file fetched again shows as not downloaded until it completes; an empty record
-    // (or anything that is not a file) stays.
-    const std::string record = target + std::string(kRecordSuffix);
-    if (isNonEmptyRegularFile(record))
-        std::filesystem::remove(record, error);
+    // The old file and a non-empty record stay until the new download has really
+    // started (the engine removes them then): a start that fails changes nothing.
 
     if (display.retryStage == 0) {
         std::string pid = subject.productId;
@@ -278,8 +267,8 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     std::uint64_t expectedSize = leadingCount(subject.sizeText);
     if (expectedSize == 0)
         expectedSize = subject.byteCount;
-    if (startDownload(window.job, window.session.hasLogin, display.folder, url, subject.fileName,
-                      expectedSize) != 1) {
+    if (startDownload(window.job, window.session.hasLogin, display.folder, url, subject.fileName, expectedSize,
+                      PartialPlan{subject.version, subject.byteCount, display.queueEnded != nullptr}) != 1) {
         reportFailure(display, window, kStartError, "Error");
         abandonStart(display, window, true);
         return;

@@ -8,10 +8,12 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/session.h"
 #include "download/download_job.h"
 #include "download/file_id.h"
+#include "download/file_names.h"
 #include "platform/deployment.h"
 #include "platform/ports.h"
 #include "ui/dialog_view.h"
@@ -48,6 +50,7 @@ struct DownloadSubject {
     std::uint64_t byteCount = 0;  // the order's exact size; 0 when unknown
     bool multiFile = false;
     int fileIndex = 0;            // multi-file product: the file's place in its list, from 0
+    std::vector<FileListEntry> fileList;  // multi-file product: every file it offers
     std::string postProcessFlag;  // "1": the store runs post-processing first
     std::string orderNumber;
     std::string postProcessData;
@@ -68,8 +71,9 @@ struct DownloadDisplay {
     DownloadSubject subject;
     std::string folder;            // the download folder of the subject
     // Set while a queue of files is fetched (library updates): the queue's question has
-    // replaced "File Already Exists", nothing is opened and no failure is shown one by
-    // one; each end is handed here instead, after the window is back to idle.
+    // replaced "File Already Exists", the old copy stays until the new one replaces it,
+    // nothing is opened and no failure is shown one by one; each end is handed here
+    // instead, after the window is back to idle.
     std::function<void(DownloadEnd)> queueEnded;
 };
 

@@ -1,5 +1,8 @@
 #include "download/download_job.h"
 
+#include "download/download_record.h"
+#include "download/file_names.h"
+#include "download/no_follow_file.h"
 #include "download/progress_text.h"
 #include "download/transfer.h"
 
@@ -33,8 +36,11 @@ bool isSafeFileName(std::string_view name)
     return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
 }
 
-int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
-                  const std::string& url, const std::string& fileName, std::uint64_t expectedSize)
+namespace {
+
+// The checks every start makes. 1 when the staged URL and path may be used.
+int stageStart(DownloadJob& job, bool loggedIn, const std::string& folder, const std::string& url,
+               const std::string& fileName, std::string_view pathSuffix)
 {
     if (job.running.load() != 0)
         return 0;
@@ -56,26 +62,21 @@ int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
     // The worker's fields hold 255 characters; a cut URL or path would name another
     // file, so such a start is refused rather than shortened.
     std::string path = joinDownloadPath(folder, fileName);
-    if (url.size() > decltype(job.sourceUrl)::capacity || path.size() > decltype(job.localPath)::capacity) {
+    if (url.size() > decltype(job.sourceUrl)::capacity ||
+        path.size() + pathSuffix.size() > decltype(job.localPath)::capacity) {
         job.running.store(0);
         return -1;
     }
     job.stagedUrl = url;
     job.stagedPath = std::move(path);
+    return 1;
+}
 
-    // Only a file (or a link) is replaced: a device such as /dev/null, a folder or a
-    // pipe at that name is not the agent's to delete and counts as undeletable.
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(job.stagedPath, error);
-    if (std::filesystem::exists(status) || std::filesystem::is_symlink(status)) {
-        if (!std::filesystem::is_regular_file(status) && !std::filesystem::is_symlink(status))
-            return -2;
-        std::filesystem::remove(job.stagedPath, error);
-        if (error)
-            return -2;
-    }
-
+int launchWorker(DownloadJob& job, std::uint64_t expectedSize)
+{
     job.expectedSize = expectedSize;
+    job.replyAccepted.store(false);
+    job.bytesReceived.store(0);
     setProgressText(job, kPendingText);
 
     job.running.store(1);
@@ -89,10 +90,63 @@ int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
     return 1;
 }
 
+// Nothing but a regular file (or nothing) may lie where a download writes.
+bool isFileOrMissing(const std::string& path)
+{
+    const PathKind kind = pathKind(path);
+    return kind == PathKind::Missing || kind == PathKind::RegularFile;
+}
+
+}  // namespace
+
+int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
+                  const std::string& url, const std::string& fileName, std::uint64_t expectedSize)
+{
+    const int staged = stageStart(job, loggedIn, folder, url, fileName, {});
+    if (staged != 1)
+        return staged;
+    job.stagedFinalPath.clear();
+    job.stagedPlan = {};
+
+    // Only a file (or a link) is replaced: a device such as /dev/null, a folder or a
+    // pipe at that name is not the agent's to delete and counts as undeletable.
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(job.stagedPath, error);
+    if (std::filesystem::exists(status) || std::filesystem::is_symlink(status)) {
+        if (!std::filesystem::is_regular_file(status) && !std::filesystem::is_symlink(status))
+            return -2;
+        std::filesystem::remove(job.stagedPath, error);
+        if (error)
+            return -2;
+    }
+    return launchWorker(job, expectedSize);
+}
+
+int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder, const std::string& url,
+                  const std::string& fileName, std::uint64_t expectedSize, const PartialPlan& plan)
+{
+    const int staged = stageStart(job, loggedIn, folder, url, fileName, kPartSuffix);
+    if (staged != 1)
+        return staged;
+    const std::string target = job.stagedPath;
+    // A link is never written through, and nothing else is taken for a file; a record
+    // that is a folder only cannot be written (and is left as it is).
+    if (!isFileOrMissing(target) || !isFileOrMissing(target + std::string(kPartSuffix)) ||
+        !isFileOrMissing(target + std::string(kPartIdentitySuffix)) ||
+        pathKind(target + std::string(kRecordSuffix)) == PathKind::Link)
+        return -2;
+    job.stagedFinalPath = target;
+    job.stagedPath = target + std::string(kPartSuffix);
+    job.stagedPlan = plan;
+    return launchWorker(job, expectedSize);
+}
+
 int downloadWorker(DownloadJob& job)
 {
     job.sourceUrl = job.stagedUrl;
     job.localPath = job.stagedPath;
+    job.finalPath = job.stagedFinalPath;
+    job.plan = job.stagedPlan;
     try {
         runTransfer(job);
     } catch (...) {

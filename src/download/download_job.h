@@ -15,6 +15,17 @@ namespace qk::download {
 
 inline constexpr std::string_view kThreadStartFailed = "Error: Could not initialize download thread.";
 
+// The agent's own downloads go to "<file>.part" and become "<file>" only when whole and
+// verified; a partial file left by an interrupted download is continued when it still
+// belongs to the same file. What the order says about the file decides both.
+struct PartialPlan {
+    std::string version;            // the order's version of the file
+    std::uint64_t orderedSize = 0;  // the order's byte count; 0 when it gives none
+    // An update keeps the copy it replaces, and its record, until the new file is renamed
+    // over it: an update cut short leaves the customer the version that worked.
+    bool keepsOldCopy = false;
+};
+
 struct DownloadJob {
     DownloadJob() = default;
     DownloadJob(const DownloadJob&) = delete;
@@ -41,9 +52,21 @@ struct DownloadJob {
     int localFile = -1;
     std::uint64_t expectedSize = 0;
 
+    // A download to a partial file (see PartialPlan): the file it becomes, and what it
+    // is checked against. Empty finalPath: the local path is written directly.
+    std::string finalPath;
+    PartialPlan plan;
+    // Set by the worker once the file server's reply was accepted, before its first
+    // byte is written: from then on the new download has really started.
+    std::atomic<bool> replyAccepted{false};
+    // Body bytes the file servers delivered to this job since its start, restarts included.
+    std::atomic<std::uint64_t> bytesReceived{0};
+
     std::thread worker;
     std::string stagedUrl;   // written by startDownload before the worker exists
     std::string stagedPath;
+    std::string stagedFinalPath;
+    PartialPlan stagedPlan;
 
     // Ports the engine uses; null means the system's own.
     platform::Clock* clock = nullptr;
@@ -60,6 +83,13 @@ struct DownloadJob {
 // that name exists and cannot be deleted.
 int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder,
                   const std::string& url, const std::string& fileName, std::uint64_t expectedSize);
+
+// The same for the agent's own downloads: the bytes go to "<file name>.part" beside the
+// file and become the file once verified (see PartialPlan); nothing is deleted here. -2
+// also when a symbolic link, or anything but a file, lies where the file, its partial
+// file or their companions go.
+int startDownload(DownloadJob& job, bool loggedIn, const std::string& folder, const std::string& url,
+                  const std::string& fileName, std::uint64_t expectedSize, const PartialPlan& plan);
 
 // The worker thread's procedure: takes the staged URL and path, runs the transfer.
 int downloadWorker(DownloadJob& job);

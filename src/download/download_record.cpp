@@ -1,5 +1,7 @@
 #include "download/download_record.h"
 
+#include "download/no_follow_file.h"
+
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -43,19 +45,9 @@ std::string recordText(const DownloadRecord& record, std::time_t when)
 
 bool writeDownloadRecord(const std::string& path, const DownloadRecord& record, std::time_t when)
 {
-    const std::string text = recordText(record, when);
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (out)
-            return true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return false;
+    // A new record beside the old one, renamed over it once on disk: a crash leaves the
+    // old record or the new one, never half of one, and a link there is not followed.
+    return replaceFileWhole(path, recordText(record, when));
 }
 
 RecordLines parseRecordLines(std::string_view text)

@@ -27,8 +27,9 @@ std::string recordDate(std::time_t when);
 // "version=…", each line ending in CR LF.
 std::string recordText(const DownloadRecord& record, std::time_t when);
 
-// Replaces the file at `path` with the record; false when it cannot be written whole
-// (a partly written record is removed rather than left half there).
+// Replaces the file at `path` with the record, whole (through a synced temporary file
+// and a rename; a link at `path` is replaced, never written through); false when it
+// cannot be written, and then the old record is left as it was.
 bool writeDownloadRecord(const std::string& path, const DownloadRecord& record, std::time_t when);
 
 // The five lines of a record as they stand, line ends removed; lines missing at the end

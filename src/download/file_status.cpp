@@ -5,15 +5,27 @@
 
 #include "download/download_job.h"
 #include "download/download_record.h"
+#include "download/file_names.h"
 #include "platform/byte_size_text.h"
 
 namespace qk::download {
+
+namespace {
+
+// A name that is one plain file of its own: not a path, and not another listed file's
+// record or partial file (which would pass for a downloaded file of this name).
+bool isOwnFileName(const FileStatusQuery& query)
+{
+    return isSafeFileName(query.fileName) && !isCompanionOfListedFile(query.fileName, query.fileList);
+}
+
+}  // namespace
 
 FileStatus describeFileStatus(const FileStatusQuery& query)
 {
     std::optional<RecordLines> record;
     bool fileExists = false;
-    if (isSafeFileName(query.fileName)) {
+    if (isOwnFileName(query)) {
         const std::string path = joinDownloadPath(query.folder, query.fileName);
         record = readRecordLines(path + std::string(kRecordSuffix));
         std::error_code error;
@@ -38,7 +50,7 @@ FileStatus describeFileStatus(const FileStatusQuery& query, const std::optional<
     }
 
     // A name that is not one plain file name is never looked up outside the folder.
-    if (isSafeFileName(query.fileName))
+    if (isOwnFileName(query))
         status.downloadedFilePath = joinDownloadPath(query.folder, query.fileName);
 
     std::string& text = status.panelText;

@@ -34,6 +34,12 @@ std::string_view headerValue(std::string_view line, std::string_view name)
     return value;
 }
 
+// A validator too long to keep beside a partial file counts as none.
+std::string validator(std::string_view value)
+{
+    return value.size() <= kMaxContentRangeValue ? std::string(value) : std::string();
+}
+
 }  // namespace
 
 HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
@@ -43,6 +49,8 @@ HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
         // A new reply (after an interim 1xx one or a redirect): forget what came before.
         scan.reply = ReplyHeaders{};
         scan.redirected = false;
+        scan.etag.clear();
+        scan.lastModified.clear();
         const auto blank = line.find(' ');
         if (blank != std::string_view::npos) {
             const std::string_view code = line.substr(blank + 1, 3);
@@ -71,6 +79,10 @@ HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
             scan.reply.contentRange = std::string(value);
         else
             scan.reply.contentRange.reset();
+    } else if (startsWithNoCase(line, "ETag:")) {
+        scan.etag = validator(headerValue(line, "ETag:"));
+    } else if (startsWithNoCase(line, "Last-Modified:")) {
+        scan.lastModified = validator(headerValue(line, "Last-Modified:"));
     }
     return scan;
 }

@@ -6,6 +6,7 @@
 
 #include "download/download_job.h"
 #include "download/download_record.h"
+#include "download/file_names.h"
 #include "platform/byte_size_text.h"
 
 namespace qk::download {
@@ -60,6 +61,7 @@ DownloadSubject orderFileSubject(const OrderFields& order, int fileIndex)
         subject.fileIndex = fileIndex;
         subject.fileName = files[static_cast<std::size_t>(fileIndex)].first;
         size = files[static_cast<std::size_t>(fileIndex)].second;
+        subject.fileList = files;
     }
     const auto bytes = platform::parseByteCount(size);
     subject.byteCount = bytes.value_or(0);
@@ -75,7 +77,7 @@ std::vector<LibraryUpdate> outdatedFilesOf(const OrderFields& order, const std::
     const std::size_t count = multiFile ? readOrderFileList(files).size() : 1;
     for (std::size_t i = 0; i < count; ++i) {
         DownloadSubject subject = orderFileSubject(order, multiFile ? static_cast<int>(i) : kSingleFile);
-        if (!isSafeFileName(subject.fileName))
+        if (!isSafeFileName(subject.fileName) || isCompanionOfListedFile(subject.fileName, subject.fileList))
             continue;
         auto recorded = recordedVersionOf(folder, subject.fileName);
         if (recorded && *recorded != subject.version)

@@ -1,7 +1,12 @@
 #include "download/transfer.h"
 
+#include "download/content_range.h"
+#include "download/download_record.h"
+#include "download/file_names.h"
 #include "download/header_line.h"
 #include "download/local_file.h"
+#include "download/no_follow_file.h"
+#include "download/partial_identity.h"
 #include "download/progress_text.h"
 #include "download/reply_verdict.h"
 #include "platform/curl_global.h"
@@ -15,6 +20,8 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
 #include <utility>
 #include <unistd.h>
 
@@ -85,15 +92,20 @@ void closeLocalFileOf(DownloadJob& job, bool& closeFailed)
 // One transfer: its state while libcurl pushes headers and data.
 class Transfer {
 public:
-    Transfer(DownloadJob& job, std::uint64_t resumeOffset)
-        : job_(job), clock_(clockOf(job)), writer_(job.localFile), resumeOffset_(resumeOffset)
+    // `saved`: what the partial file being continued was started with (partial mode).
+    Transfer(DownloadJob& job, std::uint64_t resumeOffset, std::optional<PartialIdentity> saved = std::nullopt)
+        : job_(job), clock_(clockOf(job)), writer_(job.localFile), resumeOffset_(resumeOffset),
+          partial_(!job.finalPath.empty()), saved_(std::move(saved))
     {
     }
 
     int run();
+    // The reply showed that the partial file belongs to another file: nothing was
+    // written and nothing finished; the caller starts again from byte 0.
+    [[nodiscard]] bool restartWanted() const { return stop_ == Stop::Restart; }
 
 private:
-    enum class Stop { None, HeaderRefused, AlreadyComplete, Canceled, WriteFailed, Overrun };
+    enum class Stop { None, HeaderRefused, AlreadyComplete, Canceled, WriteFailed, Overrun, Restart };
 
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static size_t onBody(char* data, size_t size, size_t count, void* self);
@@ -101,6 +113,9 @@ private:
 
     bool header(std::string_view line);
     bool headersComplete();
+    [[nodiscard]] bool showsAnotherFile(const HeaderScan& scan) const;
+    bool acceptPartial(const ReplyVerdict& verdict);
+    bool commitPartial();
     bool body(const char* data, std::size_t size);
     void composePass(std::size_t n, bool goOn);
     void publish(std::string_view text) { setProgressText(job_, text); }
@@ -112,6 +127,8 @@ private:
     BufferedFileWriter writer_;
     ProgressTextBuilder builder_;
     const std::uint64_t resumeOffset_;
+    const bool partial_;
+    const std::optional<PartialIdentity> saved_;
 
     HeaderScan scan_;
     bool headersDone_ = false;
@@ -145,9 +162,16 @@ int Transfer::run()
     char* end = std::to_chars(range + 13, range + sizeof range - 2, resumeOffset_).ptr;
     *end++ = '-';
     *end = '\0';
+    // A partial file is continued only while the server still has the same file: with a
+    // validator it was started with, the server itself sends the whole file otherwise.
+    std::string ifRange;
+    if (saved_ && !ifRangeValue(*saved_).empty())
+        ifRange = "If-Range: " + ifRangeValue(*saved_);
     CurlList headers;
-    for (const char* line : {static_cast<const char*>(range), "Cache-Control: no-cache", "Pragma: no-cache",
-                             "Accept:"}) {
+    for (const char* line : {static_cast<const char*>(range), ifRange.empty() ? nullptr : ifRange.c_str(),
+                             "Cache-Control: no-cache", "Pragma: no-cache", "Accept:"}) {
+        if (!line)
+            continue;
         curl_slist* grown = curl_slist_append(headers.get(), line);
         if (!grown)
             return fail(kCouldNotSetup);
@@ -185,9 +209,14 @@ int Transfer::run()
     const CURLcode code = curl_easy_perform(h);
 
     switch (stop_) {
+    case Stop::Restart:
+        return 0;
     case Stop::HeaderRefused:
         return fail(refusal_);
     case Stop::AlreadyComplete:
+        if (partial_ && job_.bytesDone > 0 && !commitPartial())
+            return fail(kUnspecifiedError);
+        publish(alreadyCompleteText(totalText_));
         return finish();
     case Stop::WriteFailed:
         return fail(kUnspecifiedError);
@@ -232,6 +261,9 @@ int Transfer::run()
 
     // The loop's last pass reads nothing; its text gets the final word.
     const bool goOn = job_.running.load() == 1;
+    // Whole and verified, or not complete at all.
+    if (goOn && partial_ && job_.bytesDone > 0 && !commitPartial())
+        return fail(kUnspecifiedError);
     composePass(0, goOn);
     builder_.appendStatus(goOn ? kStatusCompleted : kStatusCanceled);
     publish(builder_.text());
@@ -283,6 +315,10 @@ bool Transfer::header(std::string_view line)
 bool Transfer::headersComplete()
 {
     headersDone_ = true;
+    if (saved_ && showsAnotherFile(scan_)) {
+        stop_ = Stop::Restart;
+        return false;
+    }
     if (scan_.reply.status == kProxyAuthenticationRequired) {
         // Only a proxy asks this, answering a plain request in the file server's place.
         stop_ = Stop::HeaderRefused;
@@ -297,6 +333,11 @@ bool Transfer::headersComplete()
     }
     total_ = verdict.total;
     totalText_ = verdict.totalText;
+    if (partial_ && !acceptPartial(verdict)) {
+        stop_ = Stop::HeaderRefused;
+        refusal_.assign(kUnspecifiedError);
+        return false;
+    }
 
     job_.bytesDone = static_cast<std::int64_t>(resumeOffset_);
     startMs_ = clock_.milliseconds();
@@ -304,10 +345,85 @@ bool Transfer::headersComplete()
     builder_ = ProgressTextBuilder(separatorOf(job_));
 
     if (verdict.kind == ReplyVerdict::Kind::AlreadyComplete) {
-        publish(alreadyCompleteText(totalText_));
         stop_ = Stop::AlreadyComplete;
         return false;
     }
+    return true;
+}
+
+// A reply to a continued partial file that shows the server has another file than the
+// one the partial file was started with: the whole file (the range ignored, or If-Range
+// not met), another total or other validators, or bytes from elsewhere than its end.
+// An error reply says nothing about the file and fails as any other, keeping it.
+bool Transfer::showsAnotherFile(const HeaderScan& scan) const
+{
+    const ReplyHeaders& reply = scan.reply;
+    if (reply.status == 200)
+        return true;
+    if (reply.status != 206 && reply.status != 416)
+        return false;
+    const auto range = reply.contentRange ? parseContentRange(*reply.contentRange) : std::nullopt;
+    if (!range)
+        return false;
+    if (range->totalText != saved_->totalText || scan.etag != saved_->etag ||
+        scan.lastModified != saved_->lastModified)
+        return true;
+    // A file already whole: "416" with "bytes */total", or an empty range.
+    if (range->total == resumeOffset_)
+        return false;
+    return !range->first || *range->first != resumeOffset_;
+}
+
+// The reply was accepted for the partial file: it must be the order's file, what it is
+// goes beside the partial file before any byte does, and the copy it replaces goes.
+bool Transfer::acceptPartial(const ReplyVerdict& verdict)
+{
+    if (job_.plan.orderedSize != 0 && verdict.total != job_.plan.orderedSize)
+        return false;
+    const PartialIdentity identity{job_.plan.version, verdict.totalText, scan_.etag, scan_.lastModified};
+    if ((!saved_ || *saved_ != identity) &&
+        !writeIdentity(job_.finalPath + std::string(kPartIdentitySuffix), identity))
+        return false;
+    // The new download has really started: the old copy and a non-empty record go, so
+    // the file shows as not downloaded until this one is whole.
+    if (!job_.plan.keepsOldCopy) {
+        const std::string record = job_.finalPath + std::string(kRecordSuffix);
+        struct stat status {};
+        if (::lstat(record.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+            removeFileOrLink(record, false);
+        removeFileOrLink(job_.finalPath, false);
+    }
+    job_.replyAccepted.store(true);
+    return true;
+}
+
+// The partial file becomes the file: on disk, of the size the server announced and the
+// order gives, then renamed into place. A partial file of the wrong size is dropped.
+bool Transfer::commitPartial()
+{
+    if (!writer_.flush())
+        return false;
+    const int fd = job_.localFile;
+    struct stat status {};
+    const bool synced = ::fsync(fd) == 0 && ::fstat(fd, &status) == 0;
+    job_.localFile = -1;
+    const bool closed = ::close(fd) == 0;
+    const std::string part = job_.localPath.str();
+    const std::string identity = job_.finalPath + std::string(kPartIdentitySuffix);
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (synced && (size != total_ || (job_.plan.orderedSize != 0 && size != job_.plan.orderedSize))) {
+        removeFileOrLink(part, false);
+        removeFileOrLink(identity, false);
+        return false;
+    }
+    // Only the file written here is renamed, not whatever was put at its name since;
+    // rename replaces the name at the target (a link included) without following it.
+    struct stat named {};
+    if (!synced || !closed || ::lstat(part.c_str(), &named) != 0 || named.st_ino != status.st_ino ||
+        named.st_dev != status.st_dev || ::rename(part.c_str(), job_.finalPath.c_str()) != 0)
+        return false;
+    syncFolderOf(job_.finalPath);
+    removeFileOrLink(identity, false);
     return true;
 }
 
@@ -316,6 +432,7 @@ bool Transfer::body(const char* data, std::size_t size)
 {
     if (!headersDone_ || stop_ != Stop::None)
         return false;
+    job_.bytesReceived.fetch_add(size);
     while (size > 0) {
         const std::size_t n = std::min(size, kReadSize);
         if (static_cast<std::uint64_t>(job_.bytesDone) + n > total_) {
@@ -354,6 +471,14 @@ void Transfer::composePass(std::size_t n, bool goOn)
 
 int Transfer::fail(std::string_view text)
 {
+    // A partial file is kept to be continued; an empty one carries nothing worth it.
+    if (partial_ && job_.localFile >= 0) {
+        struct stat status {};
+        if (::fstat(job_.localFile, &status) == 0 && status.st_size == 0) {
+            removeFileOrLink(job_.localPath.str(), false);
+            removeFileOrLink(job_.finalPath + std::string(kPartIdentitySuffix), false);
+        }
+    }
     bool closeFailed = false;
     closeLocalFileOf(job_, closeFailed);
     setResultMessage(job_, text);
@@ -394,8 +519,69 @@ std::int64_t openLocalFile(DownloadJob& job, const std::string& path, bool exist
     return offset;
 }
 
+namespace {
+
+// The agent's own download: "<file>.part", continued when it belongs to the same file.
+int runPartialTransfer(DownloadJob& job)
+{
+    const std::string part = job.localPath.str();
+    const std::string identityPath = job.finalPath + std::string(kPartIdentitySuffix);
+    const int fd = openRegularForWriting(part);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        setResultMessage(job, kCouldNotOpenLocalFile);
+        setProgressText(job, kCouldNotOpenLocalFile);
+        job.running.store(0);
+        return 0;
+    }
+    job.localFile = fd;
+    auto offset = static_cast<std::uint64_t>(status.st_size);
+    std::optional<PartialIdentity> saved = readIdentity(identityPath);
+    // Another version of the file (or nothing known about it): from byte 0.
+    if (offset > 0 && !(saved && saved->version == job.plan.version))
+        offset = 0;
+    if (offset == 0)
+        saved.reset();
+    if ((offset == 0 && status.st_size > 0 && ::ftruncate(fd, 0) != 0) ||
+        ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        ::close(fd);
+        job.localFile = -1;
+        setResultMessage(job, kCouldNotOpenLocalFile);
+        setProgressText(job, kCouldNotOpenLocalFile);
+        job.running.store(0);
+        return 0;
+    }
+    job.bytesDone = 0;
+    setResultMessage(job, "");
+    {
+        Transfer transfer(job, offset, std::move(saved));
+        transfer.run();
+        if (!transfer.restartWanted())
+            return 0;
+    }
+    // The server has another file than the partial one: the whole file, from byte 0.
+    removeFileOrLink(identityPath, false);
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) < 0) {
+        ::close(fd);
+        job.localFile = -1;
+        setResultMessage(job, kUnspecifiedError);
+        setProgressText(job, kUnspecifiedError);
+        job.running.store(0);
+        return 0;
+    }
+    job.bytesDone = 0;
+    Transfer again(job, 0);
+    return again.run();
+}
+
+}  // namespace
+
 int runTransfer(DownloadJob& job)
 {
+    if (!job.finalPath.empty())
+        return runPartialTransfer(job);
     std::error_code ignored;
     const bool exists = std::filesystem::exists(job.localPath.str(), ignored);
     const std::int64_t offset = openLocalFile(job, job.localPath.str(), exists);

@@ -418,14 +418,23 @@ TEST_F(DownloadWindowTest, AnEmptyRecordStaysANonEmptyOneGoesBeforeTheDownload)
     const fs::path record = folder() / "ClassicTrainer1998.zip.cfg";
     ASSERT_TRUE(store_.control("fileid", "-hold0"));
 
+    // The record goes once the new download has really started: the server's reply taken.
+    const auto waitForTheReply = [this] {
+        for (int i = 0; i < 2000 && !agent_->downloadJob.replyAccepted.load(); ++i)
+            std::this_thread::sleep_for(5ms);
+        return agent_->downloadJob.replyAccepted.load();
+    };
     std::ofstream(record, std::ios::binary).flush();
     clickDownload();
+    ASSERT_TRUE(waitForTheReply());
     EXPECT_TRUE(fs::exists(record));
     clickCancel();
     ASSERT_TRUE(runToTheEnd());
 
     std::ofstream(record, std::ios::binary) << "vnproduct=Classic Trainer 1998\r\n";
     clickDownload();
+    EXPECT_TRUE(fs::exists(record)) << "kept until the download has really started";
+    ASSERT_TRUE(waitForTheReply());
     EXPECT_FALSE(fs::exists(record));
     clickCancel();
     ASSERT_TRUE(runToTheEnd());

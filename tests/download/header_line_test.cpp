@@ -157,5 +157,19 @@ TEST(HeaderLine, AContentRangeTooLongForItsBufferLeavesNone)
     EXPECT_FALSE(scan.reply.contentRange.has_value()) << "the earlier value goes too";
 }
 
+TEST(HeaderLine, ValidatorsAreThoseOfTheReplyThatCounts)
+{
+    // A redirect's validators are not the file's; the reply after it brings its own.
+    HeaderScan scan = scanOf({"HTTP/1.1 302 Found\r\n", "ETag: \"hop\"\r\n", "Location: /f\r\n", "\r\n",
+                              "HTTP/1.1 206 Partial Content\r\n", "etag:  \"v1\" \r\n",
+                              "Last-Modified: Tue, 14 Nov 2023 22:13:20 GMT\r\n", "\r\n"});
+    EXPECT_EQ(scan.etag, "\"v1\"");
+    EXPECT_EQ(scan.lastModified, "Tue, 14 Nov 2023 22:13:20 GMT");
+    scan = scanOf({"HTTP/1.1 200 OK\r\n", "ETag: \"hop\"\r\n", "\r\n", "HTTP/1.1 206 Partial Content\r\n", "\r\n"});
+    EXPECT_EQ(scan.etag, "") << "none on the reply that counts";
+    EXPECT_EQ(scanOf({"HTTP/1.1 206 Partial Content\r\n", "ETag: \"" + std::string(1000, 'x') + "\"\r\n"}).etag, "")
+        << "too long to keep beside a partial file";
+}
+
 }  // namespace
 }  // namespace qk::download

@@ -456,13 +456,16 @@ protected:
         store_.clearRequests();
         click(window, ids::kDownloadFile);
         ASSERT_TRUE(windows_.allMet()) << "still expected: " << windows_.stillExpected();
-        EXPECT_FALSE(fs::exists(recordFile()));
 
         ASSERT_TRUE(waitFor([&] { return seen(window, ids::kProgressText).rfind("Remaining: ", 0) == 0; }))
             << seen(window, ids::kProgressText);
         EXPECT_NE(seen(window, ids::kProgressText).find(" of 2.12 MB) "), std::string::npos)
             << seen(window, ids::kProgressText);
-        EXPECT_TRUE(fs::exists(downloadedFile()));
+        // The new download has started: the old copy and its record are gone, and the
+        // bytes go to the partial file until the file is whole.
+        EXPECT_FALSE(fs::exists(recordFile()));
+        EXPECT_FALSE(fs::exists(downloadedFile()));
+        EXPECT_TRUE(fs::exists(downloadedFile().string() + ".part"));
         EXPECT_FALSE(enabled(window, ids::kProductList));
         EXPECT_FALSE(enabled(window, ids::kDownloadFile));
 

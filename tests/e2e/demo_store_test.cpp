@@ -232,6 +232,13 @@ TEST_F(DemoStoreTest, FileIdRepliesNameServedFilesOfOwnedProductsOnly) {
     const auto served = split(fileId("tvS8x2Qa", "skylane182", "tov-1001"), '|');
     ASSERT_EQ(served.size(), 5u);
     EXPECT_EQ(served[4], "gen-123-cut100");
+    // The orders then list that size, as the agent checks a download against the order.
+    const std::string orders =
+        storeScript("action=getpurchases&version=2.11&qk=2&email=pilot@tovrin.example&password=skylane182"
+                    "&vendorid=tovrin").body;
+    EXPECT_NE(orders.find("*Skylane182Deluxe.zip*2.1*123*"), std::string::npos) << orders;
+    EXPECT_NE(orders.find("*GrandCanyonPart1.zip:123/GrandCanyonPart2.zip:123/GrandCanyonTextures.zip:123*"),
+              std::string::npos) << orders;
     EXPECT_EQ(fileId("tvS8x2Qa", "skylane182", "tov-1002"), "Error:1") << "still only for owned products";
 }
 

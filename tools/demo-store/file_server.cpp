@@ -2,7 +2,10 @@
 
 #include "generated_content.h"
 
+#include <cctype>
 #include <charconv>
+#include <cstdio>
+#include <ctime>
 
 namespace qk::demo {
 namespace {
@@ -40,6 +43,12 @@ bool applyFault(std::string_view token, FileFaults& faults) {
                (number == 301 || number == 302 || number == 303 || number == 307 || number == 308)) {
         // Suffixes are read from the end: the first one met is the hop to take now.
         if (faults.redirectStatus == 0 && !faults.redirectToFtp) faults.redirectStatus = static_cast<int>(number);
+    } else if (token.starts_with("etag") && token.size() > 4) {
+        for (const char c : token.substr(4))
+            if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+        if (faults.etag.empty()) faults.etag = std::string(token.substr(4));
+    } else if (token.starts_with("lastmod") && parseNumber(token.substr(7), number)) {
+        if (faults.lastModified < 0) faults.lastModified = static_cast<std::int64_t>(std::min<std::uint64_t>(number, 1u << 31));
     } else if (token == "404" || token == "500") {
         faults.errorStatus = token == "404" ? 404 : 500;
     } else {
@@ -55,7 +64,34 @@ void errorPage(HttpResponse& response, int status) {
                      "text/html");
 }
 
+// The validators of the file's replies, as headers.
+void addValidators(const FileFaults& faults, HttpResponse& response) {
+    if (!faults.etag.empty()) response.headers.emplace_back("ETag", '"' + faults.etag + '"');
+    if (faults.lastModified >= 0) response.headers.emplace_back("Last-Modified", httpDate(faults.lastModified));
+}
+
+// If-Range keeps the range only when it names the file's current validator exactly.
+bool ifRangeHolds(const HttpRequest& request, const FileFaults& faults) {
+    if (!request.hasHeader("If-Range")) return true;
+    const std::string value = request.header("If-Range");
+    if (!faults.etag.empty() && value == '"' + faults.etag + '"') return true;
+    return faults.lastModified >= 0 && value == httpDate(faults.lastModified);
+}
+
 }  // namespace
+
+std::string httpDate(std::int64_t seconds) {
+    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::time_t when = static_cast<std::time_t>(seconds);
+    std::tm utc{};
+    gmtime_r(&when, &utc);
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday], utc.tm_mday,
+                  kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    return text;
+}
 
 std::optional<FilePlan> planFile(std::string_view id, const FileSizeLookup& namedFile) {
     FilePlan plan;
@@ -127,7 +163,9 @@ void serveFileRequest(const HttpRequest& request, HttpResponse& response, const 
     }
     const std::uint64_t size = plan->size;
     std::optional<ByteRange> range;
-    if (!faults.ignoreRange && request.hasHeader("Range")) range = parseRangeHeader(request.header("Range"));
+    if (!faults.ignoreRange && request.hasHeader("Range") && ifRangeHolds(request, faults))
+        range = parseRangeHeader(request.header("Range"));
+    addValidators(faults, response);
 
     std::uint64_t first = 0;
     std::uint64_t length = size;

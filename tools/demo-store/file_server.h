@@ -18,6 +18,10 @@
 //   -redir<code>  a redirect (301, 302, 303, 307 or 308) to the same id without this
 //                 suffix, on the same server; several give several hops
 //   -redirftp     a redirect to an ftp:// address
+//   -etag<tag>    an entity tag "<tag>" (letters and digits) on the file's replies
+//   -lastmod<N>   a Last-Modified date of N seconds after 1970 on the file's replies
+// Without either the file has no validator (as a script that streams it), and a request
+// with If-Range gets the whole file; with one, only an If-Range naming it keeps the range.
 //
 // The same files are also kept on the store's plain-HTTP site below "/mirror", where the
 // secondary's redirecting mode sends every request.
@@ -46,7 +50,12 @@ struct FileFaults {
     int errorStatus = 0;
     int redirectStatus = 0;  // the last redirect suffix of the id; 0 none
     bool redirectToFtp = false;
+    std::string etag;               // "" none
+    std::int64_t lastModified = -1;  // < 0 none
 };
+
+// "Sun, 06 Nov 1994 08:49:37 GMT" for seconds since 1970.
+std::string httpDate(std::int64_t seconds);
 
 struct FilePlan {
     std::uint64_t size = 0;

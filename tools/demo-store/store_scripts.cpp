@@ -5,6 +5,9 @@
 #include "commerce_scripts.h"
 #include "form.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace qk::demo {
 namespace {
 
@@ -28,12 +31,53 @@ ScriptReply catalogScript(std::string_view body, const StoreControls& controls) 
     return textReply(catalogReply(false, controls.catalogMode() == CatalogMode::AllHidden));
 }
 
+// The orders list every file at the size of the file served in its place (the switch
+// `servefile`), so that what the order says matches what the file servers send.
+std::string withServedSize(const std::string& reply, const std::string& served) {
+    if (!served.starts_with("gen-") || served.find('-', 4) != std::string::npos) return reply;
+    const std::string size = served.substr(4);
+    std::string out;
+    std::size_t start = 0;
+    for (int row = 0; start <= reply.size(); ++row) {
+        const std::size_t bar = std::min(reply.find('|', start), reply.size());
+        std::string record = reply.substr(start, bar - start);
+        std::vector<std::string> fields;
+        for (std::size_t from = 0; from <= record.size();) {
+            const std::size_t star = std::min(record.find('*', from), record.size());
+            fields.push_back(record.substr(from, star - from));
+            from = star + 1;
+        }
+        if (row > 0 && fields.size() > 4) {
+            if (fields[2].find('/') == std::string::npos) {
+                fields[4] = size;
+            } else {
+                std::string files;
+                for (std::size_t from = 0; from <= fields[2].size();) {
+                    const std::size_t slash = std::min(fields[2].find('/', from), fields[2].size());
+                    const std::string entry = fields[2].substr(from, slash - from);
+                    files += (files.empty() ? "" : "/") + entry.substr(0, entry.find(':')) + ":" + size;
+                    from = slash + 1;
+                }
+                fields[2] = files;
+            }
+            record.clear();
+            for (std::size_t i = 0; i < fields.size(); ++i) record += (i ? "*" : "") + fields[i];
+        }
+        out += (row ? "|" : "") + record;
+        start = bar + 1;
+    }
+    return out;
+}
+
 ScriptReply purchaseScript(std::string_view body, StoreContext& store) {
     const std::string action = formValue(body, "action");
     if (action == "catalog") return catalogScript(body, store.controls);
     if (action == "getpurchases")
-        return textReply(store.accounts.purchasesReply(formValue(body, "email"), formValue(body, "password"),
-                                                       formValue(body, "vendorid"), store.controls.newerVersions()));
+        return textReply(withServedSize(store.accounts.purchasesReply(formValue(body, "email"),
+                                                                      formValue(body, "password"),
+                                                                      formValue(body, "vendorid"),
+                                                                      store.controls.newerVersions()),
+                                        store.controls.servedFile()));
     return textReply("Error:1");
 }
 

@@ -1,7 +1,10 @@
-// qk-fetch URL FILE [EXPECTED_SIZE]
+// qk-fetch [--part VERSION] URL FILE [EXPECTED_SIZE]
 // Runs one download exactly as the agent does, without a window: prints every new
 // progress text it sees, then the result message. Exit status 0 only when the
 // download completed.
+// --part: as the agent's own downloads, through "FILE.part", continued when an earlier
+// run of the same VERSION left one; prints "received=<body bytes from the server>" before
+// the result message.
 
 #include "download/download_job.h"
 #include "download/progress_text.h"
@@ -11,7 +14,9 @@
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -38,8 +43,15 @@ bool parseSize(const char* text, std::uint64_t& size)
 
 int main(int argc, char** argv)
 {
+    std::optional<qk::download::PartialPlan> plan;
+    if (argc >= 3 && std::string_view(argv[1]) == "--part") {
+        plan = qk::download::PartialPlan{argv[2], 0};
+        argv[2] = argv[0];
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: qk-fetch URL FILE [EXPECTED_SIZE]\n");
+        std::fprintf(stderr, "usage: qk-fetch [--part VERSION] URL FILE [EXPECTED_SIZE]\n");
         return 1;
     }
     std::uint64_t expected = 0;
@@ -55,8 +67,11 @@ int main(int argc, char** argv)
     }
 
     qk::download::DownloadJob job;
-    const int started = qk::download::startDownload(job, true, file.parent_path().string(), argv[1],
-                                                    file.filename().string(), expected);
+    const int started =
+        plan ? qk::download::startDownload(job, true, file.parent_path().string(), argv[1], file.filename().string(),
+                                           expected, *plan)
+             : qk::download::startDownload(job, true, file.parent_path().string(), argv[1], file.filename().string(),
+                                           expected);
     if (started != 1) {
         std::printf("startDownload returned %d\n", started);
         return 1;
@@ -79,6 +94,8 @@ int main(int argc, char** argv)
     qk::download::readProgress(job, text);
     if (text != shown)
         std::printf("%s\n", text.c_str());
+    if (plan)
+        std::printf("received=%llu\n", static_cast<unsigned long long>(job.bytesReceived.load()));
     std::printf("%s\n", qk::download::readResultMessage(job).c_str());
     return completed(text) ? 0 : 1;
 }
