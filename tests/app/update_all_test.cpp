@@ -202,5 +202,50 @@ TEST_F(UpdateAllTest, CancelEndsTheQueueAndTheNextRunFetchesWhatIsLeft)
     EXPECT_EQ(recordedVersion("GrandCanyonTextures.zip"), "version=3.0.1");
 }
 
+TEST_F(UpdateAllTest, ClosedInTheMiddleTheNextStartListsWhatIsLeftAndContinuesThePartialFile)
+{
+    fetchedEarlier("Skylane182Deluxe.zip", "2.1");
+    fetchedEarlier("GrandCanyonTextures.zip", "3.0");
+    ASSERT_TRUE(store_.control("fileid", "-rate512"));
+    start();
+    chooseCategory(app::kUpdatesAvailable);
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    const fs::path dir = folder();
+    const fs::path part = dir / "Skylane182Deluxe.zip.part";
+    QElapsedTimer clock;
+    clock.start();
+    while (!(fs::exists(part) && fs::file_size(part) > 0) && clock.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    // The agent goes away in the middle of the first file: no tick sees its end.
+    window_.reset();
+    agent_.reset();
+    ASSERT_TRUE(fs::exists(part));
+    const auto kept = fs::file_size(part);
+    ASSERT_GT(kept, 0U);
+    EXPECT_EQ(readAll(dir / "Skylane182Deluxe.zip"), "the old bytes of Skylane182Deluxe.zip")
+        << "the working version stays until the new one replaces it";
+    EXPECT_EQ(download::readRecordLines((dir / "Skylane182Deluxe.zip.cfg").string()).value()[4], "version=2.1");
+
+    ASSERT_TRUE(store_.control("fileid", ""));
+    SetUp();
+    start();
+    chooseCategory(app::kUpdatesAvailable);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"* Skylane 182 Deluxe", "* Grand Canyon HD"}));
+    store_.clearRequests();
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    ASSERT_TRUE(runQueue());
+    EXPECT_EQ(box_.calls.back().text, "2 files were updated.");
+    std::vector<std::string> ranges;
+    for (const auto& request : store_.requests())
+        if (request.server == "file1")
+            ranges.push_back(request.header("Range"));
+    EXPECT_EQ(ranges, (std::vector<std::string>{"bytes=" + std::to_string(kept) + "-", "bytes=0-"}));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", 5242880));
+    EXPECT_FALSE(fs::exists(part));
+    EXPECT_TRUE(rows().empty());
+}
+
 }  // namespace
 }  // namespace qk::test
