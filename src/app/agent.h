@@ -10,6 +10,7 @@
 #include "commerce/checkout.h"
 #include "download/download_display.h"
 #include "download/download_job.h"
+#include "download/update_queue.h"
 #include "platform/deployment.h"
 #include "platform/ports.h"
 #include "platform/settings_store.h"
@@ -62,6 +63,7 @@ public:
     CurrentProduct currentProduct;
     download::DownloadJob downloadJob;
     download::DownloadDisplay downloadDisplay;
+    download::UpdateQueue updateQueue;
     Services services;
 
     // Shows a message through the agent's message box.

@@ -95,6 +95,11 @@ void beginFileDownload(Agent& agent, ui::DialogView& view)
     const CurrentProduct& product = agent.currentProduct;
     if (!product.owned)
         return;
+    beginSubjectDownload(agent, view, subjectOf(product, view.comboCurrent(ids::kFileBox)));
+}
+
+void beginSubjectDownload(Agent& agent, ui::DialogView& view, download::DownloadSubject subject)
+{
     // The application-data folder is the platform's own and may simply not be made yet
     // on a new account; a folder the customer chose is never made up in its place.
     if (agent.appState.downloadBase == agent.deployment.appDataDir.string()) {
@@ -102,8 +107,7 @@ void beginFileDownload(Agent& agent, ui::DialogView& view)
         std::filesystem::create_directories(agent.deployment.appDataDir, ignored);
     }
     download::DownloadWindow window = windowOf(agent, view);
-    download::startFileDownload(agent.downloadDisplay, window,
-                                subjectOf(product, view.comboCurrent(ids::kFileBox)));
+    download::startFileDownload(agent.downloadDisplay, window, std::move(subject));
 }
 
 void onProgressTimer(Agent& agent, ui::DialogView& view)

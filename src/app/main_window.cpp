@@ -10,6 +10,7 @@
 #include "app/product_list.h"
 #include "app/purchase_access.h"
 #include "app/store_pictures.h"
+#include "app/update_all.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -115,6 +116,9 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
     case ids::kOpenFileFolder:
         openFileFolder();
         return;
+    case ids::kUpdateAll:
+        onUpdateAllClicked(agent_, view, [this] { categoryChanged(); });
+        return;
     case ids::kOpenDownloadedFile:
         onOpenDownloadedFileClicked(agent_, view);
         return;
@@ -164,6 +168,8 @@ void MainWindow::onTimer(int timerId)
 {
     if (timerId == ids::kProgressTimer && view_)
         onProgressTimer(agent_, *view_);
+    if (timerId == ids::kUpdateQueueTimer && view_)
+        onUpdateQueueTimer(agent_, *view_, [this] { categoryChanged(); });
 }
 
 void MainWindow::onFirstPaint()
@@ -183,6 +189,7 @@ void MainWindow::onFirstPaint()
 void MainWindow::cancelDownloadClicked()
 {
     // The worker notices the cleared flag after its current read and ends on its own.
+    cancelUpdateQueue(agent_);
     cancelFileDownload(agent_);
 }
 
@@ -216,6 +223,7 @@ void MainWindow::categoryChanged()
     if (view.listRowCount(ids::kProductList) == 0)
         setNoProductPanel(view);
     showSelectedProduct(agent_, view);
+    showUpdateAllButton(agent_, view, filter == kUpdatesAvailable);
 }
 
 }  // namespace qk::app

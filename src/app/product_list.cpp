@@ -6,6 +6,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "download/download_folder.h"
+#include "download/library_updates.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -20,6 +22,7 @@ constexpr std::size_t kCategoryCompareMax = 254;
 struct ListFilter {
     std::string category;  // empty: every category
     bool libraryOnly = false;
+    bool updatesOnly = false;
 
     [[nodiscard]] bool accepts(std::string_view rowCategory) const
     {
@@ -32,8 +35,10 @@ ListFilter makeFilter(std::string_view filter)
     if (filter == kAllCategories)
         return {};
     if (filter == kMyLibrary)
-        return {{}, true};
-    return {std::string(filter), false};
+        return {{}, true, false};
+    if (filter == kUpdatesAvailable)
+        return {{}, true, true};
+    return {std::string(filter), false, false};
 }
 
 // The rows and categories of one fill, handed to the view at the end in one go: a
@@ -95,6 +100,16 @@ std::string_view firstCategory(std::string_view categories)
     return categories.substr(0, categories.find(','));
 }
 
+bool hasLibraryUpdate(const AppState& state, const Purchases& purchases, std::string_view productId)
+{
+    const auto record = purchases.owningOrder(productId);
+    if (!record)
+        return false;
+    OrderFields order;
+    readOrderRecord(*record, order);
+    return !download::outdatedFilesOf(order, productDownloadFolder(state.downloadBase, state.vendorId)).empty();
+}
+
 void addCategory(ui::DialogView& view, std::string_view name)
 {
     const std::string_view compared = name.substr(0, std::min(name.size(), kCategoryCompareMax));
@@ -119,6 +134,8 @@ void fillProductList(ui::DialogView& view, AppState& state, const Purchases& pur
         if (record.hidden() != "No" || findOrder(purchases, giftMode, record.productId()) != 1)
             continue;
         if (record.price() == "free")
+            continue;
+        if (filter.updatesOnly && !hasLibraryUpdate(state, purchases, record.productId()))
             continue;
         fill.add("* " + std::string(record.name()), firstCategory(record.categories()), "Library");
     }

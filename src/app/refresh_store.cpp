@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/panel_mode.h"
 #include "app/product_list.h"
+#include "app/update_all.h"
 #include "app/settings.h"
 #include "ui/resources/main_window.h"
 
@@ -102,9 +103,10 @@ void MainWindow::rebuildList()
     AppState& state = agent_.appState;
 
     state.products.clear();
-    for (const char* fixed : {kAllCategories, kMyLibrary, kCategorySeparator})
+    for (const char* fixed : {kAllCategories, kMyLibrary, kUpdatesAvailable, kCategorySeparator})
         addCategory(view, fixed);
     view.comboSetCurrent(ids::kCategoryBox, 0);
+    showUpdateAllButton(agent_, view, false);
 
     view.listClear(ids::kProductList);
     if (!state.columnsReady) {

@@ -76,14 +76,29 @@ void showDownloadMode(DownloadWindow& window)
     view.setEnabled(ids::kOpenDownloadedFile, false);
 }
 
+void reportQueuedEnd(DownloadDisplay& display, DownloadEnd end)
+{
+    if (display.queueEnded)
+        display.queueEnded(end);
+}
+
+// A failure message of the customer's own download; a queue names its failures at the end.
+void reportFailure(DownloadDisplay& display, DownloadWindow& window, std::string_view text,
+                   const char* caption)
+{
+    if (!display.queueEnded)
+        message(window, text, caption, ui::mb::kIconExclamation);
+}
+
 // A start that failed after its message. The window must not stay in download mode
 // with nothing running: that is the case in a retry, and once the controls were set.
 void abandonStart(DownloadDisplay& display, DownloadWindow& window, bool controlsSet)
 {
-    if (display.retryStage == 0 && !controlsSet)
-        return;
-    window.view.stopTimer(ids::kProgressTimer);
-    showIdleControls(display, window);
+    if (display.retryStage != 0 || controlsSet) {
+        window.view.stopTimer(ids::kProgressTimer);
+        showIdleControls(display, window);
+    }
+    reportQueuedEnd(display, DownloadEnd::Failed);
 }
 
 void showProgress(const DownloadDisplay& display, DownloadWindow& window, const FieldList& fields)
@@ -112,8 +127,12 @@ void finishCompleted(DownloadDisplay& display, DownloadWindow& window)
     display.cancelRequested = false;
     if (window.showFileStatus)
         window.showFileStatus();
-    window.shell.open(targetPath(display));
     view.setEnabled(ids::kProductList, true);
+    if (display.queueEnded) {
+        reportQueuedEnd(display, DownloadEnd::Completed);
+        return;
+    }
+    window.shell.open(targetPath(display));
 }
 
 // The partial file this download wrote and what identifies it; never a link's target,
@@ -134,6 +153,7 @@ void finishCanceled(DownloadDisplay& display, DownloadWindow& window)
     view.setEnabled(ids::kOpenFileFolder, false);
     deletePartialFile(display);
     showIdleControls(display, window);
+    reportQueuedEnd(display, DownloadEnd::Canceled);
 }
 
 void showCompletion(DownloadDisplay& display, DownloadWindow& window)
@@ -161,8 +181,9 @@ void failDownload(DownloadDisplay& display, DownloadWindow& window)
         display.retryStage = 2;
     // What came stays as the partial file, never shown as downloaded: the customer's
     // next Download File continues it.
-    message(window, kDownloadError, "Error", ui::mb::kIconExclamation);
+    reportFailure(display, window, kDownloadError, "Error");
     showIdleControls(display, window);
+    reportQueuedEnd(display, DownloadEnd::Failed);
 }
 
 }  // namespace
@@ -202,13 +223,13 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     // The name comes from the store: it may only ever name one file inside the folder,
     // and not the record or partial file of another file of the product.
     if (!isSafeFileName(subject.fileName) || isCompanionOfListedFile(subject.fileName, subject.fileList)) {
-        message(window, kInitialisationError, nullptr, ui::mb::kIconExclamation);
+        reportFailure(display, window, kInitialisationError, nullptr);
         abandonStart(display, window, false);
         return;
     }
     const auto folder = prepareDownloadFolder(window.downloadBase, window.vendorId);
     if (!folder) {
-        message(window, kStartError, "Error", ui::mb::kIconExclamation);
+        reportFailure(display, window, kStartError, "Error");
         abandonStart(display, window, false);
         return;
     }
@@ -216,7 +237,8 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     const std::string target = targetPath(display);
 
     std::error_code error;
-    if (display.retryStage == 0 && std::filesystem::exists(std::filesystem::symlink_status(target, error)) &&
+    if (display.retryStage == 0 && !display.queueEnded &&
+        std::filesystem::exists(std::filesystem::symlink_status(target, error)) &&
         message(window, kFileExistsQuestion, "File Already Exists", ui::mb::kYesNo) != ui::kIdYes)
         return;
 
@@ -231,7 +253,7 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     }
     const auto fileId = fileIdOf(display.fileIdReply);
     if (!fileId) {
-        message(window, kInitialisationError, nullptr, ui::mb::kIconExclamation);
+        reportFailure(display, window, kInitialisationError, nullptr);
         abandonStart(display, window, false);
         return;
     }
@@ -246,8 +268,8 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     if (expectedSize == 0)
         expectedSize = subject.byteCount;
     if (startDownload(window.job, window.session.hasLogin, display.folder, url, subject.fileName, expectedSize,
-                      PartialPlan{subject.version, subject.byteCount}) != 1) {
-        message(window, kStartError, "Error", ui::mb::kIconExclamation);
+                      PartialPlan{subject.version, subject.byteCount, display.queueEnded != nullptr}) != 1) {
+        reportFailure(display, window, kStartError, "Error");
         abandonStart(display, window, true);
         return;
     }

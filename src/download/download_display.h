@@ -56,6 +56,9 @@ struct DownloadSubject {
     std::string postProcessData;
 };
 
+// How a download on screen ended, for a caller that fetches several files in a row.
+enum class DownloadEnd { Completed, Failed, Canceled };
+
 // The display's state for the whole run.
 struct DownloadDisplay {
     // 0 for a download the customer started; 1 while the retry from the secondary file
@@ -67,6 +70,11 @@ struct DownloadDisplay {
     std::string fileIdReply;       // kept between the first attempt and the retry
     DownloadSubject subject;
     std::string folder;            // the download folder of the subject
+    // Set while a queue of files is fetched (library updates): the queue's question has
+    // replaced "File Already Exists", the old copy stays until the new one replaces it,
+    // nothing is opened and no failure is shown one by one; each end is handed here
+    // instead, after the window is back to idle.
+    std::function<void(DownloadEnd)> queueEnded;
 };
 
 // The window and the services the display works through.

@@ -21,6 +21,9 @@ inline constexpr std::string_view kThreadStartFailed = "Error: Could not initial
 struct PartialPlan {
     std::string version;            // the order's version of the file
     std::uint64_t orderedSize = 0;  // the order's byte count; 0 when it gives none
+    // An update keeps the copy it replaces, and its record, until the new file is renamed
+    // over it: an update cut short leaves the customer the version that worked.
+    bool keepsOldCopy = false;
 };
 
 struct DownloadJob {

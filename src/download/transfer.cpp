@@ -388,11 +388,13 @@ bool Transfer::acceptPartial(const ReplyVerdict& verdict)
         return false;
     // The new download has really started: the old copy and a non-empty record go, so
     // the file shows as not downloaded until this one is whole.
-    const std::string record = job_.finalPath + std::string(kRecordSuffix);
-    struct stat status {};
-    if (::lstat(record.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
-        removeFileOrLink(record, false);
-    removeFileOrLink(job_.finalPath, false);
+    if (!job_.plan.keepsOldCopy) {
+        const std::string record = job_.finalPath + std::string(kRecordSuffix);
+        struct stat status {};
+        if (::lstat(record.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+            removeFileOrLink(record, false);
+        removeFileOrLink(job_.finalPath, false);
+    }
     job_.replyAccepted.store(true);
     return true;
 }

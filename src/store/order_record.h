@@ -14,6 +14,22 @@ namespace qk {
 inline constexpr std::size_t kOrderFieldCount = 14;
 using OrderFields = std::array<std::string, kOrderFieldCount>;
 
+// Field positions in an order record ("*"-separated).
+namespace order {
+inline constexpr int kProductId = 0;
+inline constexpr int kProductName = 1;
+inline constexpr int kFiles = 2;
+inline constexpr int kVersion = 3;
+inline constexpr int kFileSize = 4;
+inline constexpr int kCertificate = 7;
+inline constexpr int kSerialNumber = 8;
+inline constexpr int kPrice = 11;
+inline constexpr int kPostProcess = 12;
+inline constexpr int kOrderNumber = 13;
+inline constexpr int kFieldCount = 14;
+static_assert(kFieldCount == static_cast<int>(kOrderFieldCount));
+}  // namespace order
+
 // Sets the fields the record has, in order; fields it lacks keep what they held, and
 // fields past the fourteenth are not read.
 void readOrderRecord(std::string_view record, OrderFields& fields);

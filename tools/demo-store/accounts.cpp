@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace qk::demo {
@@ -52,6 +54,17 @@ std::string orderRecord(const DemoOrder& o) {
         record += *fields[i];
     }
     return record;
+}
+
+// Products of the demo catalog that have a newer version once the store's update switch
+// is on: a single-file product, a multi-file one and one that needs post-processing.
+constexpr std::string_view kUpdatedProducts[] = {"tov-1001", "tov-1011", "tov-1012"};
+
+std::string announcedVersion(const DemoOrder& o, bool newerVersions) {
+    if (!newerVersions || std::find(std::begin(kUpdatedProducts), std::end(kUpdatedProducts), o.productId) ==
+                              std::end(kUpdatedProducts))
+        return o.version;
+    return o.version + ".1";
 }
 
 const DemoOrder* ownedOrder(const DemoAccount& account, const std::string& productId) {
@@ -132,7 +145,7 @@ std::vector<std::string> AccountBook::verificationMails() const {
 }
 
 std::string AccountBook::purchasesReply(const std::string& email, const std::string& password,
-                                        const std::string& vendorId) const {
+                                        const std::string& vendorId, bool newerVersions) const {
     std::lock_guard lock(mutex_);
     const DemoAccount* account = find(email);
     if (vendorId != kVendorId || account == nullptr || account->password != password) return "Error:1";
@@ -140,13 +153,16 @@ std::string AccountBook::purchasesReply(const std::string& email, const std::str
                                 "*" + (account->verified ? "1" : "0");
     if (account->orders.empty()) return "Error: 2" + details;
     std::string reply = "success" + details;
-    for (const DemoOrder& o : account->orders) reply += "|" + orderRecord(o);
+    for (DemoOrder o : account->orders) {
+        o.version = announcedVersion(o, newerVersions);
+        reply += "|" + orderRecord(o);
+    }
     return reply;
 }
 
 std::string AccountBook::fileIdReply(const std::string& vendorPassword, const std::string& login,
                                      const std::string& password, const std::string& pid,
-                                     const std::string& fileIdSuffix) const {
+                                     const std::string& fileIdSuffix, bool newerVersions) const {
     std::lock_guard lock(mutex_);
     const DemoAccount* account = find(login);
     if (vendorPassword != kVendorPassword || account == nullptr || account->password != password) return "Error:1";
@@ -178,7 +194,7 @@ std::string AccountBook::fileIdReply(const std::string& vendorPassword, const st
     } else if (colon != std::string::npos) {
         return "Error:1";
     }
-    return "success|" + name + "|" + size + "|" + order->version + "|" + name + fileIdSuffix;
+    return "success|" + name + "|" + size + "|" + announcedVersion(*order, newerVersions) + "|" + name + fileIdSuffix;
 }
 
 std::string AccountBook::postProcessReply(const std::string& email, const std::string& password,

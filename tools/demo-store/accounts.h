@@ -43,14 +43,16 @@ public:
     // case), a wrong password or another vendor; "Error: 2*..." for an account without
     // orders; else the header and one "#"-prefixed order record per order, records
     // separated by "|", fields by "*".
-    std::string purchasesReply(const std::string& email, const std::string& password, const std::string& vendorId) const;
+    // `newerVersions`: the orders of the updated products announce their newer version.
+    std::string purchasesReply(const std::string& email, const std::string& password, const std::string& vendorId,
+                               bool newerVersions = false) const;
 
     // "/vngetfile.asp": "success|<file name>|<file size>|<version>|<file id>", the file id
     // being the file name followed by `fileIdSuffix`. `pid` is the product id, or
     // "<product id>:<n>" for file n (from 0) of a multi-file order. "Error:1" for a
     // wrong vendor password, login or pid, or a product not owned.
     std::string fileIdReply(const std::string& vendorPassword, const std::string& login, const std::string& password,
-                            const std::string& pid, const std::string& fileIdSuffix) const;
+                            const std::string& pid, const std::string& fileIdSuffix, bool newerVersions = false) const;
 
     // "success" when the customer's order `orderNumber` of `productId` needs post-processing.
     std::string postProcessReply(const std::string& email, const std::string& password, const std::string& orderNumber,

@@ -79,6 +79,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
         notificationOn_ = value == "on";
         return true;
     }
+    if (name == "refusefile") {
+        std::lock_guard lock(mutex_);
+        refusedFile_ = value;
+        return true;
+    }
     if (name == "fileid" || name == "servefile") {
         // Goes into URLs the agent builds: letters, digits and dashes only.
         for (const char c : value)
@@ -95,6 +100,11 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
                                  : accountReply_) = value;
         return true;
     }
+    if (name == "updates" && (value == "on" || value == "off")) {
+        std::lock_guard lock(mutex_);
+        newerVersions_ = value == "on";
+        return true;
+    }
     if (name == "postprocess" && (value == "ok" || value == "fail")) {
         std::lock_guard lock(mutex_);
         postProcessFails_ = value == "fail";
@@ -107,6 +117,16 @@ std::chrono::milliseconds StoreControls::replyDelay(const std::string& path) con
     std::lock_guard lock(mutex_);
     const auto it = delayByPath_.find(path);
     return it != delayByPath_.end() ? it->second : delayAll_;
+}
+
+std::string StoreControls::refusedFile() const {
+    std::lock_guard lock(mutex_);
+    return refusedFile_;
+}
+
+bool StoreControls::newerVersions() const {
+    std::lock_guard lock(mutex_);
+    return newerVersions_;
 }
 
 std::string StoreControls::fileIdSuffix() const {

@@ -17,6 +17,9 @@
 //   delay=<ms> | <ms>:<path>                                    the store web server answers that late:
 //                                                               every script, notification and picture,
 //                                                               or only requests for <path>
+//   updates=on|off                                              on: some orders announce a newer version
+//   refusefile=<file name>                                      "/vngetfile.asp" answers "Error:1" for
+//                                                               that file (empty: for none)
 
 #include <chrono>
 #include <functional>
@@ -61,6 +64,10 @@ public:
     std::chrono::milliseconds replyDelay(const std::string& path) const;
     // The longest delay the switch takes (10 minutes).
     static constexpr long kMaxDelayMs = 600000;
+    // Some orders announce a newer version than the one their files were first handed out in.
+    bool newerVersions() const;
+    // The file "/vngetfile.asp" refuses; empty: none.
+    std::string refusedFile() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -79,6 +86,8 @@ private:
     std::string accountReply_;
     std::chrono::milliseconds delayAll_{0};
     std::map<std::string, std::chrono::milliseconds> delayByPath_;
+    bool newerVersions_ = false;
+    std::string refusedFile_;
 };
 
 }  // namespace qk::demo

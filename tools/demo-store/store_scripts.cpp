@@ -75,7 +75,8 @@ ScriptReply purchaseScript(std::string_view body, StoreContext& store) {
     if (action == "getpurchases")
         return textReply(withServedSize(store.accounts.purchasesReply(formValue(body, "email"),
                                                                       formValue(body, "password"),
-                                                                      formValue(body, "vendorid")),
+                                                                      formValue(body, "vendorid"),
+                                                                      store.controls.newerVersions()),
                                         store.controls.servedFile()));
     return textReply("Error:1");
 }
@@ -84,7 +85,11 @@ ScriptReply fileIdScript(std::string_view body, StoreContext& store) {
     if (formValue(body, "vid") != kVendorId) return textReply("Error:1");
     const std::string suffix = store.controls.fileIdSuffix();
     std::string reply = store.accounts.fileIdReply(formValue(body, "vpwd"), formValue(body, "login"),
-                                                   formValue(body, "password"), formValue(body, "pid"), suffix);
+                                                   formValue(body, "password"), formValue(body, "pid"), suffix,
+                                                   store.controls.newerVersions());
+    if (const std::string refused = store.controls.refusedFile();
+        !refused.empty() && reply.starts_with("success|" + refused + "|"))
+        return textReply("Error:1");
     if (const std::string served = store.controls.servedFile(); !served.empty() && reply.starts_with("success|"))
         reply = reply.substr(0, reply.rfind('|') + 1) + served + suffix;
     return textReply(std::move(reply));

@@ -45,6 +45,8 @@ inline constexpr int kFolderCaption = 1129;
 inline constexpr int kFolderPath = 1127;
 inline constexpr int kOpenFileFolder = 1130;
 inline constexpr int kSelectFolder = 1128;
+// Shown in the "Updates Available" view only.
+inline constexpr int kUpdateAll = 1160;
 
 // Bottom row
 inline constexpr int kProductSupport = 1152;
@@ -52,6 +54,8 @@ inline constexpr int kExit = 1132;
 
 // Timer that drives the download progress display.
 inline constexpr int kProgressTimer = 1143;
+// Starts the next file of Update All once the one before has ended.
+inline constexpr int kUpdateQueueTimer = 1161;
 // The agent's icon.
 inline constexpr int kAgentIcon = 115;
 // Where the vendor logo is drawn in the client area (pixels).

@@ -1,0 +1,106 @@
+#include "app/update_all.h"
+
+#include <utility>
+#include <vector>
+
+#include "app/agent.h"
+#include "app/download_access.h"
+#include "download/download_folder.h"
+#include "download/library_updates.h"
+#include "ui/resources/main_window.h"
+
+namespace qk::app {
+
+namespace ids = ui::resources;
+
+namespace {
+
+// The outdated files of the listed owned products, in list order.
+std::vector<download::DownloadSubject> outdatedLibraryFiles(const Agent& agent)
+{
+    std::vector<download::DownloadSubject> files;
+    const auto folder = productDownloadFolder(agent.appState.downloadBase, agent.appState.vendorId);
+    for (const ListedProduct& listed : agent.appState.products) {
+        const ProductRecord& record = listed.record();
+        if (record.hidden() != "No" || record.price() == "free" ||
+            findOrder(agent.purchases, agent.cart.giftMode, record.productId()) != 1)
+            continue;
+        OrderFields order;
+        readOrderRecord(*agent.purchases.owningOrder(record.productId()), order);
+        for (download::LibraryUpdate& update : download::outdatedFilesOf(order, folder))
+            files.push_back(std::move(update.subject));
+    }
+    return files;
+}
+
+std::string confirmationText(std::size_t count)
+{
+    if (count == 1)
+        return "Download the new version of 1 file? The file you have now will be replaced.";
+    return "Download the new versions of " + std::to_string(count) +
+           " files? The files you have now will be replaced.";
+}
+
+void finishQueue(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView)
+{
+    download::UpdateQueue& queue = agent.updateQueue;
+    agent.downloadDisplay.queueEnded = nullptr;
+    queue.finish();
+    view.setText(ids::kUpdateAll, kUpdateAllCaption);
+    agent.message(&view, queue.summary(), kUpdateAllCaption, ui::mb::kIconInformation);
+    refreshView();
+}
+
+}  // namespace
+
+void showUpdateAllButton(Agent& agent, ui::DialogView& view, bool updatesView)
+{
+    const bool queueRunning = agent.updateQueue.running();
+    view.setVisible(ids::kUpdateAll, updatesView || queueRunning);
+    view.setEnabled(ids::kUpdateAll, !queueRunning && !agent.downloadDisplay.active &&
+                                         view.listRowCount(ids::kProductList) > 0);
+}
+
+void onUpdateAllClicked(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView)
+{
+    if (agent.updateQueue.running() || agent.downloadDisplay.active)
+        return;
+    std::vector<download::DownloadSubject> files = outdatedLibraryFiles(agent);
+    if (files.empty())
+        return;
+    if (agent.message(&view, confirmationText(files.size()), kUpdateAllCaption,
+                      ui::mb::kYesNo | ui::mb::kIconQuestion) != ui::kIdYes)
+        return;
+    agent.updateQueue.start(std::move(files));
+    view.setEnabled(ids::kUpdateAll, false);
+    // Each file's end starts the next from its own timer tick, never from inside the
+    // display's handling of the end.
+    agent.downloadDisplay.queueEnded = [&agent, &view](download::DownloadEnd end) {
+        agent.updateQueue.ended(end);
+        view.startTimer(ids::kUpdateQueueTimer, 1);
+    };
+    onUpdateQueueTimer(agent, view, refreshView);
+}
+
+void onUpdateQueueTimer(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView)
+{
+    view.stopTimer(ids::kUpdateQueueTimer);
+    download::UpdateQueue& queue = agent.updateQueue;
+    if (!queue.running() || agent.downloadDisplay.active)
+        return;
+    auto subject = queue.next();
+    if (!subject) {
+        finishQueue(agent, view, refreshView);
+        return;
+    }
+    view.setText(ids::kUpdateAll, queue.progressCaption());
+    beginSubjectDownload(agent, view, std::move(*subject));
+}
+
+void cancelUpdateQueue(Agent& agent)
+{
+    if (agent.updateQueue.running())
+        agent.updateQueue.cancel();
+}
+
+}  // namespace qk::app

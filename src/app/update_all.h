@@ -1,0 +1,28 @@
+#pragma once
+// Update All (button 1160) of the "Updates Available" view: every outdated file of the
+// library fetched again, one after another, through the road of Download File.
+
+#include <functional>
+
+#include "ui/dialog_view.h"
+
+namespace qk::app {
+
+class Agent;
+
+inline constexpr const char* kUpdateAllCaption = "Update All";
+
+// Shows the button in the updates view (and while its queue runs), usable when the view
+// lists something and nothing is being fetched.
+void showUpdateAllButton(Agent& agent, ui::DialogView& view, bool updatesView);
+
+// Asks once, then starts the queue. `refreshView` fills the list again once the queue ends.
+void onUpdateAllClicked(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView);
+
+// Timer 1161: the next file of the queue, or its end.
+void onUpdateQueueTimer(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView);
+
+// Cancel while the queue runs: the current file and the rest.
+void cancelUpdateQueue(Agent& agent);
+
+}  // namespace qk::app

@@ -1,0 +1,59 @@
+#include "download/update_queue.h"
+
+#include <utility>
+
+namespace qk::download {
+
+namespace {
+
+std::string filesText(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " file" : " files");
+}
+
+}  // namespace
+
+void UpdateQueue::start(std::vector<DownloadSubject> files)
+{
+    *this = UpdateQueue{};
+    files_ = std::move(files);
+    running_ = true;
+}
+
+std::optional<DownloadSubject> UpdateQueue::next()
+{
+    if (!running_ || cancelled_ || position_ >= files_.size())
+        return std::nullopt;
+    return files_[position_++];
+}
+
+void UpdateQueue::ended(DownloadEnd end)
+{
+    if (position_ == 0)
+        return;
+    if (end == DownloadEnd::Completed)
+        ++updated_;
+    else if (end == DownloadEnd::Failed)
+        failed_.push_back(files_[position_ - 1].fileName);
+}
+
+std::string UpdateQueue::progressCaption() const
+{
+    return "Updating " + std::to_string(position_) + " of " + std::to_string(files_.size()) + "...";
+}
+
+std::string UpdateQueue::summary() const
+{
+    std::string text = updated_ == 1 ? "1 file was updated." : filesText(updated_) + " were updated.";
+    if (cancelled_)
+        text = "Updating was canceled. " + text;
+    if (!failed_.empty()) {
+        text += "\r\n\r\n" + std::string(failed_.size() == 1 ? "This file could not be updated:"
+                                                               : "These files could not be updated:");
+        for (const std::string& name : failed_)
+            text += "\r\n" + name;
+    }
+    return text;
+}
+
+}  // namespace qk::download

@@ -1,0 +1,251 @@
+// Update All in the real main window (offscreen) on the demo store: the "Updates Available"
+// view, a queue of outdated files fetched one after another, one of them refused by the
+// store, and a queue cancelled and run again.
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/product_list.h"
+#include "download/download_record.h"
+#include "generated_content.h"
+#include "main_window_fixture.h"
+
+namespace qk::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool holdsServedFile(const fs::path& path, std::size_t size)
+{
+    std::string expected(size, '\0');
+    demo::fillContent(0, expected.data(), expected.size());
+    return readAll(path) == expected;
+}
+
+class UpdateAllTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        logInAs("pilot@tovrin.example", "skylane182");
+        // The store now offers 2.1.1 and 3.0.1 of what was fetched as 2.1 and 3.0.
+        ASSERT_TRUE(store_.control("updates", "on"));
+    }
+
+    // The download base is the application-data folder until the customer chooses one.
+    fs::path folder() const { return agent_->deployment.appDataDir / "VarnelPurchase" / "tovrin"; }
+
+    // A file fetched earlier in `version`, with its record.
+    void fetchedEarlier(const std::string& name, const std::string& version)
+    {
+        fs::create_directories(folder());
+        std::ofstream(folder() / name, std::ios::binary) << "the old bytes of " << name;
+        ASSERT_TRUE(download::writeDownloadRecord((folder() / name).string() + ".cfg",
+                                                  {"Product", "id", name, version}, 1700000000));
+    }
+
+    std::string recordedVersion(const std::string& name)
+    {
+        const auto lines = download::readRecordLines((folder() / name).string() + ".cfg");
+        return lines ? (*lines)[4] : "no record";
+    }
+
+    void chooseCategory(const std::string& name)
+    {
+        for (int i = 0; i < view().comboCount(ids::kCategoryBox); ++i) {
+            if (view().comboText(ids::kCategoryBox, i) == name) {
+                view().comboSetCurrent(ids::kCategoryBox, i);
+                window_->onCommand(ids::kCategoryBox, ui::Notify::SelectionChanged, 0);
+                return;
+            }
+        }
+        FAIL() << "no category " << name;
+    }
+
+    std::vector<std::string> rows()
+    {
+        std::vector<std::string> names;
+        for (int row = 0; row < view().listRowCount(ids::kProductList); ++row)
+            names.push_back(view().listCell(ids::kProductList, row, 0));
+        return names;
+    }
+
+    std::string updateAllCaption() { return view().text(ids::kUpdateAll); }
+
+    // The window's own timers drive the queue until it has ended.
+    ::testing::AssertionResult runQueue(const std::function<void()>& duringRun = {})
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (agent_->updateQueue.running()) {
+            if (clock.elapsed() > 60000)
+                return ::testing::AssertionFailure() << "the queue still runs: " << updateAllCaption();
+            if (duringRun)
+                duringRun();
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(2ms);
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    std::vector<std::string> fileIdsAsked()
+    {
+        std::vector<std::string> pids;
+        for (const auto& request : store_.requests()) {
+            if (request.target == "/vngetfile.asp") {
+                const auto at = request.body.find("&pid=") + 5;
+                pids.push_back(request.body.substr(at, request.body.find('&', at) - at));
+            }
+        }
+        return pids;
+    }
+};
+
+TEST_F(UpdateAllTest, TheViewListsOutdatedProductsAndTheQueueUpdatesAllButTheRefusedFile)
+{
+    fetchedEarlier("Skylane182Deluxe.zip", "2.1");
+    fetchedEarlier("GrandCanyonPart1.zip", "3.0");
+    fetchedEarlier("GrandCanyonPart2.zip", "3.0.1");  // already current
+    fetchedEarlier("GrandCanyonTextures.zip", "3.0");
+    fetchedEarlier("ClassicTrainer1998.zip", "1.4");  // no newer version of it
+    ASSERT_TRUE(store_.control("refusefile", "GrandCanyonPart1.zip"));
+    start();
+
+    const auto entries = categories();
+    ASSERT_GE(entries.size(), 4U);
+    EXPECT_EQ(std::vector<std::string>(entries.begin(), entries.begin() + 4),
+              (std::vector<std::string>{"All Categories", "My Library", "Updates Available", "------"}));
+    EXPECT_FALSE(view().isVisible(ids::kUpdateAll)) << "only in the updates view";
+
+    chooseCategory(app::kUpdatesAvailable);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"* Skylane 182 Deluxe", "* Grand Canyon HD"}));
+    ASSERT_TRUE(view().isVisible(ids::kUpdateAll));
+    ASSERT_TRUE(view().isEnabled(ids::kUpdateAll));
+    EXPECT_EQ(updateAllCaption(), "Update All");
+
+    store_.clearRequests();
+    box_.calls.clear();
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    ASSERT_EQ(box_.calls.size(), 1U);
+    EXPECT_EQ(box_.calls[0].text,
+              "Download the new versions of 3 files? The files you have now will be replaced.");
+    EXPECT_EQ(box_.calls[0].caption, "Update All");
+    EXPECT_EQ(updateAllCaption(), "Updating 1 of 3...");
+    EXPECT_FALSE(view().isEnabled(ids::kUpdateAll));
+
+    bool sawLast = false;
+    ASSERT_TRUE(runQueue([&] { sawLast = sawLast || updateAllCaption() == "Updating 3 of 3..."; }));
+    EXPECT_TRUE(sawLast);
+
+    EXPECT_EQ(fileIdsAsked(), (std::vector<std::string>{"tov-1001", "tov-1011:0", "tov-1011:2"}));
+    ASSERT_EQ(box_.calls.size(), 2U) << "no message per file, one at the end";
+    EXPECT_EQ(box_.calls[1].text,
+              "2 files were updated.\r\n\r\nThis file could not be updated:\r\nGrandCanyonPart1.zip");
+    EXPECT_TRUE(shell_.opened.empty()) << "nothing is opened one by one";
+
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", 5242880));
+    EXPECT_TRUE(holdsServedFile(folder() / "GrandCanyonTextures.zip", 1048576));
+    EXPECT_EQ(recordedVersion("Skylane182Deluxe.zip"), "version=2.1.1");
+    EXPECT_EQ(recordedVersion("GrandCanyonTextures.zip"), "version=3.0.1");
+    EXPECT_EQ(readAll(folder() / "GrandCanyonPart1.zip"), "the old bytes of GrandCanyonPart1.zip")
+        << "a refused start leaves the old file";
+    EXPECT_EQ(recordedVersion("GrandCanyonPart1.zip"), "version=3.0");
+
+    EXPECT_EQ(rows(), (std::vector<std::string>{"* Grand Canyon HD"})) << "the updated product left the view";
+    EXPECT_EQ(updateAllCaption(), "Update All");
+    EXPECT_TRUE(view().isEnabled(ids::kUpdateAll));
+}
+
+TEST_F(UpdateAllTest, CancelEndsTheQueueAndTheNextRunFetchesWhatIsLeft)
+{
+    fetchedEarlier("Skylane182Deluxe.zip", "2.1");
+    fetchedEarlier("GrandCanyonTextures.zip", "3.0");
+    ASSERT_TRUE(store_.control("fileid", "-rate512"));
+    start();
+    chooseCategory(app::kUpdatesAvailable);
+
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    bool cancelled = false;
+    ASSERT_TRUE(runQueue([&] {
+        if (!cancelled && view().text(ids::kProgressText).starts_with("Remaining: ")) {
+            window_->onCommand(ids::kCancelDownload, ui::Notify::Clicked, 0);
+            cancelled = true;
+        }
+    }));
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(box_.calls.back().text, "Updating was canceled. 0 files were updated.");
+    EXPECT_EQ(fileIdsAsked(), (std::vector<std::string>{"tov-1001"})) << "nothing after the cancelled file";
+    EXPECT_EQ(rows(), (std::vector<std::string>{"* Skylane 182 Deluxe", "* Grand Canyon HD"}));
+
+    ASSERT_TRUE(store_.control("fileid", ""));
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    EXPECT_EQ(box_.calls[box_.calls.size() - 1].text,
+              "Download the new versions of 2 files? The files you have now will be replaced.");
+    ASSERT_TRUE(runQueue());
+    EXPECT_EQ(box_.calls.back().text, "2 files were updated.");
+    EXPECT_TRUE(rows().empty());
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", 5242880));
+    EXPECT_EQ(recordedVersion("GrandCanyonTextures.zip"), "version=3.0.1");
+}
+
+TEST_F(UpdateAllTest, ClosedInTheMiddleTheNextStartListsWhatIsLeftAndContinuesThePartialFile)
+{
+    fetchedEarlier("Skylane182Deluxe.zip", "2.1");
+    fetchedEarlier("GrandCanyonTextures.zip", "3.0");
+    ASSERT_TRUE(store_.control("fileid", "-rate512"));
+    start();
+    chooseCategory(app::kUpdatesAvailable);
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    const fs::path dir = folder();
+    const fs::path part = dir / "Skylane182Deluxe.zip.part";
+    QElapsedTimer clock;
+    clock.start();
+    while (!(fs::exists(part) && fs::file_size(part) > 0) && clock.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    // The agent goes away in the middle of the first file: no tick sees its end.
+    window_.reset();
+    agent_.reset();
+    ASSERT_TRUE(fs::exists(part));
+    const auto kept = fs::file_size(part);
+    ASSERT_GT(kept, 0U);
+    EXPECT_EQ(readAll(dir / "Skylane182Deluxe.zip"), "the old bytes of Skylane182Deluxe.zip")
+        << "the working version stays until the new one replaces it";
+    EXPECT_EQ(download::readRecordLines((dir / "Skylane182Deluxe.zip.cfg").string()).value()[4], "version=2.1");
+
+    ASSERT_TRUE(store_.control("fileid", ""));
+    SetUp();
+    start();
+    chooseCategory(app::kUpdatesAvailable);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"* Skylane 182 Deluxe", "* Grand Canyon HD"}));
+    store_.clearRequests();
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    ASSERT_TRUE(runQueue());
+    EXPECT_EQ(box_.calls.back().text, "2 files were updated.");
+    std::vector<std::string> ranges;
+    for (const auto& request : store_.requests())
+        if (request.server == "file1")
+            ranges.push_back(request.header("Range"));
+    EXPECT_EQ(ranges, (std::vector<std::string>{"bytes=" + std::to_string(kept) + "-", "bytes=0-"}));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", 5242880));
+    EXPECT_FALSE(fs::exists(part));
+    EXPECT_TRUE(rows().empty());
+}
+
+}  // namespace
+}  // namespace qk::test
