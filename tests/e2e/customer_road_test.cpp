@@ -502,7 +502,7 @@ protected:
         EXPECT_EQ(seen(window, ids::kCheckout), "Checkout (0) Items");
         // Every refresh of the road (account, purchase, logout) kept one of each fixed entry.
         const std::vector<std::string> categories = entries(window, ids::kCategoryBox);
-        for (const char* fixed : {"All Categories", "My Library", "------"})
+        for (const char* fixed : {"All Categories", "My Library", "Updates Available", "------"})
             EXPECT_EQ(std::count(categories.begin(), categories.end(), fixed), 1) << fixed;
         const Rows listed = rows(window, ids::kProductList);
         bool gliderForSale = false;

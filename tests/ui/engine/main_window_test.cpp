@@ -94,7 +94,8 @@ TEST_F(MainWindowTest, ControlsSitWhereTheTablePutsThem)
 
 TEST_F(MainWindowTest, EveryControlHasItsKindTextAndInitialState)
 {
-    EXPECT_EQ(mainWindowResource().controls.size(), 33u);
+    // The window's own 33 controls and Update All, which shows in the updates view only.
+    EXPECT_EQ(mainWindowResource().controls.size(), 34u);
     for (const ControlSpec& control : mainWindowResource().controls)
         EXPECT_NE(dialog.control(control.id), nullptr) << control.id;
 
@@ -109,6 +110,7 @@ TEST_F(MainWindowTest, EveryControlHasItsKindTextAndInitialState)
     EXPECT_FALSE(dialog.isVisible(kReadMore));
     EXPECT_FALSE(dialog.isVisible(kFileStatusWithBox));
     EXPECT_TRUE(dialog.isVisible(kFileStatus));
+    EXPECT_FALSE(dialog.isVisible(kUpdateAll));
 
     EXPECT_EQ(dialog.text(kStatusText), "Please select the Login button login or to create an account.");
     EXPECT_EQ(dialog.text(kCheckout), "Checkout (0) Items");
