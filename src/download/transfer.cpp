@@ -523,6 +523,19 @@ std::int64_t openLocalFile(DownloadJob& job, const std::string& path, bool exist
 
 namespace {
 
+// A partial download whose local file cannot be used: closed, and the text published as
+// the worker's last word.
+int giveUpPartialFile(DownloadJob& job, int fd, std::string_view text)
+{
+    if (fd >= 0)
+        ::close(fd);
+    job.localFile = -1;
+    setResultMessage(job, text);
+    setProgressText(job, text);
+    job.running.store(0);
+    return 0;
+}
+
 // The agent's own download: "<file>.part", continued when it belongs to the same file.
 int runPartialTransfer(DownloadJob& job)
 {
@@ -530,14 +543,8 @@ int runPartialTransfer(DownloadJob& job)
     const std::string identityPath = job.finalPath + std::string(kPartIdentitySuffix);
     const int fd = openRegularForWriting(part);
     struct stat status {};
-    if (fd < 0 || ::fstat(fd, &status) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        setResultMessage(job, kCouldNotOpenLocalFile);
-        setProgressText(job, kCouldNotOpenLocalFile);
-        job.running.store(0);
-        return 0;
-    }
+    if (fd < 0 || ::fstat(fd, &status) != 0)
+        return giveUpPartialFile(job, fd, kCouldNotOpenLocalFile);
     job.localFile = fd;
     auto offset = static_cast<std::uint64_t>(status.st_size);
     std::optional<PartialIdentity> saved = readIdentity(identityPath);
@@ -547,14 +554,8 @@ int runPartialTransfer(DownloadJob& job)
     if (offset == 0)
         saved.reset();
     if ((offset == 0 && status.st_size > 0 && ::ftruncate(fd, 0) != 0) ||
-        ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
-        ::close(fd);
-        job.localFile = -1;
-        setResultMessage(job, kCouldNotOpenLocalFile);
-        setProgressText(job, kCouldNotOpenLocalFile);
-        job.running.store(0);
-        return 0;
-    }
+        ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+        return giveUpPartialFile(job, fd, kCouldNotOpenLocalFile);
     job.bytesDone = 0;
     setResultMessage(job, "");
     {
@@ -565,14 +566,8 @@ int runPartialTransfer(DownloadJob& job)
     }
     // The server has another file than the partial one: the whole file, from byte 0.
     removeFileOrLink(identityPath, false);
-    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) < 0) {
-        ::close(fd);
-        job.localFile = -1;
-        setResultMessage(job, kUnspecifiedError);
-        setProgressText(job, kUnspecifiedError);
-        job.running.store(0);
-        return 0;
-    }
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) < 0)
+        return giveUpPartialFile(job, fd, kUnspecifiedError);
     job.bytesDone = 0;
     Transfer again(job, 0);
     return again.run();

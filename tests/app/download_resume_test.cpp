@@ -76,15 +76,7 @@ protected:
 
     ::testing::AssertionResult runToTheEnd()
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (agent_->downloadDisplay.active) {
-            if (clock.elapsed() > 30000)
-                return ::testing::AssertionFailure() << "the download is still on screen";
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            std::this_thread::sleep_for(5ms);
-        }
-        return ::testing::AssertionSuccess();
+        return runWindowUntil([this] { return !agent_->downloadDisplay.active; }, "the download on screen");
     }
 
     std::vector<LoggedRequest> fileRequests(const std::string& server = "file1")

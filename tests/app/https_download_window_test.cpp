@@ -3,12 +3,10 @@
 // file. The real window (offscreen), engine and demo store.
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "generated_content.h"
 #include "main_window_fixture.h"
@@ -41,15 +39,7 @@ protected:
     ::testing::AssertionResult downloadToTheEnd()
     {
         window_->onCommand(ids::kDownloadFile, ui::Notify::Clicked, 0);
-        QElapsedTimer clock;
-        clock.start();
-        while (agent_->downloadDisplay.active) {
-            if (clock.elapsed() > 30000)
-                return ::testing::AssertionFailure() << "the download is still on screen";
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            std::this_thread::sleep_for(5ms);
-        }
-        return ::testing::AssertionSuccess();
+        return runWindowUntil([this] { return !agent_->downloadDisplay.active; }, "the download on screen");
     }
 
     std::vector<LoggedRequest> requestsOn(const std::string& server)

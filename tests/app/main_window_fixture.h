@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -21,10 +24,31 @@
 #include "ui/resources/main_window.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QElapsedTimer>
 
 namespace qk::test {
 
 namespace ids = ui::resources;
+
+// Lets the window's own timers and the event loop run until `done` holds, calling
+// `meanwhile` on every turn; fails after 30 s (or `limitMs`), naming `what` still runs.
+inline ::testing::AssertionResult runWindowUntil(const std::function<bool()>& done, const char* what,
+                                                 const std::function<void()>& meanwhile = {},
+                                                 int limitMs = 30000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limitMs)
+            return ::testing::AssertionFailure() << what << " still runs";
+        if (meanwhile)
+            meanwhile();
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return ::testing::AssertionSuccess();
+}
 
 // Selects the row whose product column reads `name` alone, as a click does.
 inline void clickListRow(app::MainWindow& window, ui::QtDialog& dialog, const std::string& name)

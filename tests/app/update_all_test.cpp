@@ -3,11 +3,9 @@
 // store, and a queue cancelled and run again.
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "app/product_list.h"
 #include "download/download_record.h"
@@ -86,17 +84,7 @@ protected:
     // The window's own timers drive the queue until it has ended.
     ::testing::AssertionResult runQueue(const std::function<void()>& duringRun = {})
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (agent_->updateQueue.running()) {
-            if (clock.elapsed() > 60000)
-                return ::testing::AssertionFailure() << "the queue still runs: " << updateAllCaption();
-            if (duringRun)
-                duringRun();
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            std::this_thread::sleep_for(2ms);
-        }
-        return ::testing::AssertionSuccess();
+        return runWindowUntil([this] { return !agent_->updateQueue.running(); }, "the queue", duringRun, 60000);
     }
 
     std::vector<std::string> fileIdsAsked()
@@ -213,10 +201,7 @@ TEST_F(UpdateAllTest, ClosedInTheMiddleTheNextStartListsWhatIsLeftAndContinuesTh
     window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
     const fs::path dir = folder();
     const fs::path part = dir / "Skylane182Deluxe.zip.part";
-    QElapsedTimer clock;
-    clock.start();
-    while (!(fs::exists(part) && fs::file_size(part) > 0) && clock.elapsed() < 30000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(runWindowUntil([&] { return fs::exists(part) && fs::file_size(part) > 0; }, "the first file"));
     // The agent goes away in the middle of the first file: no tick sees its end.
     window_.reset();
     agent_.reset();
