@@ -16,6 +16,9 @@
 #include <string>
 #include <thread>
 
+#include "support/refusing_port.h"
+#include "support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -41,15 +44,16 @@ std::string coreLimitOf(pid_t pid)
 
 TEST(AgentProcess, CoreDumpsAreOffInTheRunningAgent)
 {
-    char folder[] = "/tmp/qk-agent-process-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    fs::permissions(folder, fs::perms::all);
-    // No store answers on port 1: the agent says so and waits in its message box.
-    const std::string home = folder;
+    const qk::test::TempFolder folder;
+    fs::permissions(folder.path(), fs::perms::all);
+    // No store answers: the agent says so and waits in its message box.
+    const qk::test::RefusingPort refusing;
+    const std::string port = std::to_string(refusing.port());
+    const std::string home = folder.path().string();
     std::string environment[] = {"HOME=" + home, "XDG_CONFIG_HOME=" + home, "XDG_DATA_HOME=" + home,
                                  "XDG_CACHE_HOME=" + home, "QKAGENT_SETTINGS_DIR=" + home + "/settings",
-                                 "QKAGENT_STORE_HOST=127.0.0.1", "QKAGENT_STORE_HTTPS_PORT=1",
-                                 "QKAGENT_STORE_HTTP_PORT=1", "QT_QPA_PLATFORM=offscreen"};
+                                 "QKAGENT_STORE_HOST=127.0.0.1", "QKAGENT_STORE_HTTPS_PORT=" + port,
+                                 "QKAGENT_STORE_HTTP_PORT=" + port, "QT_QPA_PLATFORM=offscreen"};
     char* envp[std::size(environment) + 1] = {};
     for (std::size_t i = 0; i < std::size(environment); ++i)
         envp[i] = environment[i].data();
@@ -93,7 +97,6 @@ TEST(AgentProcess, CoreDumpsAreOffInTheRunningAgent)
 
     kill(agent, SIGKILL);
     waitpid(agent, nullptr, 0);
-    fs::remove_all(folder, error);
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <sys/stat.h>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 using namespace qk::demo;
@@ -79,9 +81,8 @@ TEST(FileIds, RangeHeaderFormsAndMalformedRangesServeTheWholeFile) {
 }
 
 TEST(Certificate, MadeOnceWithPrivateKeyAndLoopbackNames) {
-    char pattern[] = "/tmp/qk-cert-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path dir = pattern;
+    const qk::test::TempFolder folder;
+    const std::filesystem::path dir = folder.path();
 
     CertificateFiles files;
     std::string error;
@@ -106,7 +107,6 @@ TEST(Certificate, MadeOnceWithPrivateKeyAndLoopbackNames) {
     EXPECT_EQ(X509_check_host(cert, "example.com", 0, 0, nullptr), 0);
     EXPECT_GT(ASN1_TIME_cmp_time_t(X509_get0_notAfter(cert), std::time(nullptr) + 365L * 24 * 3600), 0);
     X509_free(cert);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -91,8 +91,8 @@ DemoStore::DemoStore() { start(); }
 DemoStore::~DemoStore() { stop(); }
 
 void DemoStore::start() {
-    char pattern[] = "/tmp/qk-demo-store-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qk-demo-store-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
         error_ = std::string("cannot create a state folder: ") + std::strerror(errno);
         return;
     }
