@@ -111,10 +111,7 @@ protected:
 
     int requestsFor(const std::string& target)
     {
-        const auto log = store_.requests();
-        return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const LoggedRequest& r) {
-            return r.target == target;
-        }));
+        return static_cast<int>(requestsMatching(store_, {.target = target}).size());
     }
 
     DemoStore store_;
