@@ -1,0 +1,31 @@
+#pragma once
+// The agent's own downloads go to "<file>.part": whether a reply continues the partial
+// file, what is kept beside it once a reply is accepted, and the rename into place.
+
+#include "download/download_job.h"
+#include "download/header_line.h"
+#include "download/partial_identity.h"
+#include "download/reply_verdict.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace qk::download {
+
+// A reply to a continued partial file that shows the server has another file than the
+// one the partial file was started with: the whole file (the range ignored, or If-Range
+// not met), another total or other validators, or bytes from elsewhere than its end.
+// An error reply says nothing about the file and fails as any other, keeping it.
+bool replyShowsAnotherFile(const HeaderScan& scan, const PartialIdentity& saved, std::uint64_t resumeOffset);
+
+// The reply was accepted for the partial file: it must be the order's file, what it is
+// goes beside the partial file before any byte does, and the copy it replaces goes.
+bool acceptPartialReply(DownloadJob& job, const ReplyVerdict& verdict, const HeaderScan& scan,
+                        const std::optional<PartialIdentity>& saved);
+
+// The partial file (written out already) becomes the file: on disk, of the size the
+// server announced (`total`) and the order gives, then renamed into place. A partial
+// file of the wrong size is dropped. Closes the job's local file.
+bool commitPartialFile(DownloadJob& job, std::uint64_t total);
+
+}  // namespace qk::download
