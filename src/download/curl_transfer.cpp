@@ -1,5 +1,7 @@
 #include "download/curl_transfer.h"
 
+#include "download/content_range.h"
+#include "download/download_record.h"
 #include "download/engine_texts.h"
 #include "download/file_names.h"
 #include "download/no_follow_file.h"
@@ -11,6 +13,8 @@
 #include "platform/system_locale.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -19,6 +23,10 @@ namespace qk::download {
 namespace {
 
 constexpr long kProxyAuthenticationRequired = 407;
+// How often a stalled transfer's text is composed again (libcurl asks about once a second
+// then); no byte for as long counts as a stall.
+constexpr std::uint32_t kStallRepublishMs = 250;
+constexpr std::chrono::milliseconds kStallAfter{kStallRepublishMs};
 
 platform::Clock& clockOf(DownloadJob& job)
 {
@@ -44,9 +52,10 @@ void closeLocalFileOf(DownloadJob& job, bool& closeFailed)
 
 }  // namespace
 
-Transfer::Transfer(DownloadJob& job, std::uint64_t resumeOffset, std::optional<PartialIdentity> saved)
-    : job_(job), clock_(clockOf(job)), writer_(job.localFile), resumeOffset_(resumeOffset),
-      partial_(!job.finalPath.empty()), saved_(std::move(saved))
+Transfer::Transfer(DownloadJob& job, TransferStart start)
+    : job_(job), clock_(clockOf(job)), writer_(job.localFile), resumeOffset_(start.from),
+      heldUntil_(std::max(start.from, start.heldUntil)), replacesFile_(start.replacesFile),
+      partial_(!job.finalPath.empty()), saved_(std::move(start.saved))
 {
 }
 
@@ -90,7 +99,7 @@ int Transfer::run()
         publish(alreadyCompleteText(totalText_));
         return finish();
     case Stop::WriteFailed:
-        return fail(kUnspecifiedError);
+        return failWrite(writeError_);
     case Stop::Overrun:
         writer_.flush();  // what was taken is a correct prefix
         return fail(kUnspecifiedError);
@@ -124,7 +133,7 @@ int Transfer::run()
     }
 
     if (!writer_.flush())
-        return fail(kUnspecifiedError);
+        return failWrite(errno);
     if (code != CURLE_OK || static_cast<std::uint64_t>(job_.bytesDone) != total_) {
         // A failed read or a reply that ended before the total: never "Completed".
         return fail(job_.bytesDone > 0 ? kUnspecifiedError : kNoDataReceived);
@@ -165,6 +174,9 @@ int Transfer::onProgress(void* self, curl_off_t, curl_off_t down, curl_off_t, cu
         transfer.lastActivity_ = now;
     } else if (now - transfer.lastActivity_ >= std::chrono::seconds(transfer.job_.receiveTimeoutSeconds)) {
         return 1;  // a failed read: what arrived stays, the transfer is not complete
+    } else if (now - transfer.lastActivity_ >= kStallAfter && now - transfer.lastStall_ >= kStallAfter) {
+        transfer.lastStall_ = now;
+        transfer.publishStall();
     }
     // A cancel while no data comes (connecting, a stalled server) would otherwise wait
     // for the next byte or the time-out; libcurl asks here at least once a second.
@@ -186,6 +198,19 @@ bool Transfer::header(std::string_view line)
 bool Transfer::headersComplete()
 {
     headersDone_ = true;
+    // A file already whole, which the server refuses a range of: done, without a byte.
+    if (saved_ && replyShowsWholeFile(scan_, *saved_, heldUntil_)) {
+        total_ = heldUntil_;
+        totalText_ = saved_->totalText;
+        job_.bytesDone = static_cast<std::int64_t>(heldUntil_);
+        if (!acceptReply()) {
+            stop_ = Stop::HeaderRefused;
+            refusal_.assign(kUnspecifiedError);
+            return false;
+        }
+        stop_ = Stop::AlreadyComplete;
+        return false;
+    }
     if (saved_ && replyShowsAnotherFile(scan_, *saved_, resumeOffset_)) {
         stop_ = Stop::Restart;
         return false;
@@ -197,6 +222,14 @@ bool Transfer::headersComplete()
         return false;
     }
     const ReplyVerdict verdict = judgeReply(scan_.reply, job_.expectedSize, resumeOffset_);
+    const bool checksWholeFile = saved_ && heldUntil_ > resumeOffset_ && parseUnsigned(saved_->totalText) == heldUntil_;
+    const long status = scan_.reply.status;
+    if (verdict.kind == ReplyVerdict::Kind::Refused && checksWholeFile &&
+        ((status >= 200 && status <= 299) || status == 416)) {
+        // The check of a whole partial file got a reply it cannot read: from byte 0, once.
+        stop_ = Stop::Restart;
+        return false;
+    }
     if (verdict.kind == ReplyVerdict::Kind::Refused) {
         stop_ = Stop::HeaderRefused;
         refusal_.assign(verdict.error);
@@ -204,7 +237,7 @@ bool Transfer::headersComplete()
     }
     total_ = verdict.total;
     totalText_ = verdict.totalText;
-    if (partial_ && !acceptPartialReply(job_, verdict, scan_, saved_)) {
+    if (partial_ && job_.plan.orderedSize != 0 && total_ != job_.plan.orderedSize) {
         stop_ = Stop::HeaderRefused;
         refusal_.assign(kUnspecifiedError);
         return false;
@@ -212,20 +245,61 @@ bool Transfer::headersComplete()
 
     job_.bytesDone = static_cast<std::int64_t>(resumeOffset_);
     startMs_ = clock_.milliseconds();
+    publishedMs_ = startMs_;
     bytesThisTransfer_ = 0;
     builder_ = ProgressTextBuilder(separatorOf(job_));
 
     if (verdict.kind == ReplyVerdict::Kind::AlreadyComplete) {
         stop_ = Stop::AlreadyComplete;
+        if (partial_ && !acceptReply()) {
+            stop_ = Stop::HeaderRefused;
+            refusal_.assign(kUnspecifiedError);
+        }
+        return false;
+    }
+    // Nothing to compare first: the reply is taken now.
+    if (partial_ && resumeOffset_ >= heldUntil_ && !acceptReply()) {
+        stop_ = Stop::HeaderRefused;
+        refusal_.assign(kUnspecifiedError);
         return false;
     }
     return true;
 }
 
+// The reply is taken for the partial file, before the first byte is appended and only
+// once the bytes it brings again matched: what it is goes beside the partial file, the
+// copy it replaces goes, and a partial file of another file is emptied for it.
+bool Transfer::acceptReply()
+{
+    if (accepted_ || !partial_)
+        return true;
+    if (!acceptPartialReply(job_, total_, totalText_, scan_, saved_))
+        return false;
+    accepted_ = true;
+    return !replacesFile_ || (::ftruncate(job_.localFile, 0) == 0 && ::lseek(job_.localFile, 0, SEEK_SET) == 0);
+}
+
 // The partial file becomes the file once all of it is on disk.
 bool Transfer::commitPartial()
 {
-    return writer_.flush() && commitPartialFile(job_, total_);
+    if (!acceptReply())
+        return false;
+    if (!writer_.flush()) {
+        setFailureCause(job_, writeFailureCause(errno));
+        return false;
+    }
+    if (!commitPartialFile(job_, total_))
+        return false;
+    if (!job_.plan.record)
+        return true;
+    // The record comes with the file: a file without its record is not downloaded.
+    const std::string record = job_.finalPath + std::string(kRecordSuffix);
+    if (writeDownloadRecord(record, *job_.plan.record, job_.plan.now ? job_.plan.now() : std::time(nullptr)))
+        return true;
+    const int error = errno;
+    removeFileOrLink(record, false);
+    setFailureCause(job_, writeFailureCause(error) == kCauseDiskFull ? kCauseDiskFull : kCauseRecordNotWritten);
+    return false;
 }
 
 // The read loop: one pass per read of at most kReadSize bytes, one progress text each.
@@ -235,12 +309,27 @@ bool Transfer::body(const char* data, std::size_t size)
         return false;
     job_.bytesReceived.fetch_add(size);
     while (size > 0) {
-        const std::size_t n = std::min(size, kReadSize);
-        if (static_cast<std::uint64_t>(job_.bytesDone) + n > total_) {
+        const auto done = static_cast<std::uint64_t>(job_.bytesDone);
+        // A pass ends where the bytes held end, so each pass is either compared or written.
+        const std::size_t n = done < heldUntil_ ? static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                      std::min(size, kReadSize), heldUntil_ - done))
+                                                : std::min(size, kReadSize);
+        if (done + n > total_) {
             stop_ = Stop::Overrun;
             return false;
         }
-        if (!writer_.write(data, n)) {
+        if (done < heldUntil_) {
+            if (!matchesHeld(data, n)) {
+                // Another file than the one begun: never spliced, started again from byte 0.
+                stop_ = Stop::Restart;
+                return false;
+            }
+        } else if (!acceptReply()) {
+            stop_ = Stop::HeaderRefused;
+            refusal_.assign(kUnspecifiedError);
+            return false;
+        } else if (!writer_.write(data, n)) {
+            writeError_ = errno;
             stop_ = Stop::WriteFailed;
             return false;
         }
@@ -251,8 +340,13 @@ bool Transfer::body(const char* data, std::size_t size)
 
         // One reading of the flag decides both the status and whether to go on.
         const bool goOn = job_.running.load() == 1;
-        composePass(n, goOn);
-        publish(builder_.text());
+        // A pass in the very first millisecond has no speed yet: no estimate from it.
+        const std::uint32_t now = clock_.milliseconds();
+        if (!goOn || now != startMs_) {
+            composeAt(now, n, goOn);
+            publish(builder_.text());
+            publishedMs_ = now;
+        }
         if (!goOn) {
             stop_ = Stop::Canceled;
             return false;
@@ -261,13 +355,56 @@ bool Transfer::body(const char* data, std::size_t size)
     return true;
 }
 
+bool Transfer::matchesHeld(const char* data, std::size_t n)
+{
+    held_.resize(n);
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(job_.localFile, held_.data() + got, n - got,
+                                  static_cast<off_t>(static_cast<std::uint64_t>(job_.bytesDone) + got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        got += static_cast<std::size_t>(r);
+    }
+    return std::equal(held_.begin(), held_.end(), data);
+}
+
+// While no byte arrives the text is composed again each time libcurl asks, so the speed
+// falls and the time left grows instead of standing at the last byte's values.
+bool Transfer::publishStall()
+{
+    if (!headersDone_ || stop_ != Stop::None || bytesThisTransfer_ == 0 || job_.running.load() != 1)
+        return false;
+    const std::uint32_t now = clock_.milliseconds();
+    if (now - publishedMs_ < kStallRepublishMs)
+        return false;
+    composeAt(now, 1, true);
+    publish(builder_.text());
+    publishedMs_ = now;
+    return true;
+}
+
 void Transfer::composePass(std::size_t n, bool goOn)
 {
-    const std::uint32_t elapsed = clock_.milliseconds() - startMs_;
+    composeAt(clock_.milliseconds(), n, goOn);
+}
+
+void Transfer::composeAt(std::uint32_t now, std::size_t n, bool goOn)
+{
+    const std::uint32_t elapsed = now - startMs_;
     const double speed = transferSpeed(bytesThisTransfer_, elapsed);
     const auto remaining = static_cast<std::int64_t>(total_ - bytesThisTransfer_ - resumeOffset_);
     builder_.compose(static_cast<std::uint64_t>(job_.bytesDone), total_, totalText_, speed,
                      remainingSeconds(remaining, speed), (n > 0 && goOn) ? kStatusDownloading : "");
+}
+
+// A write to the disk failed: the error text, then its cause; what was written stays.
+int Transfer::failWrite(int error)
+{
+    setFailureCause(job_, writeFailureCause(error));
+    return fail(kUnspecifiedError);
 }
 
 int Transfer::fail(std::string_view text)

@@ -19,16 +19,31 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
 namespace qk::download {
+
+// Where a transfer starts in the local file, which is positioned at `heldUntil`.
+struct TransferStart {
+    std::uint64_t from = 0;  // the first byte asked for
+    // The bytes before this already lie in the partial file: those the reply brings again
+    // are compared with them, and only what follows is appended.
+    std::uint64_t heldUntil = 0;
+    // The partial file holds something else: emptied once a usable reply has begun, not before.
+    bool replacesFile = false;
+    // What the partial file being continued was started with (partial mode).
+    std::optional<PartialIdentity> saved;
+};
 
 class Transfer {
 public:
-    // `saved`: what the partial file being continued was started with (partial mode).
-    Transfer(DownloadJob& job, std::uint64_t resumeOffset, std::optional<PartialIdentity> saved = std::nullopt);
+    Transfer(DownloadJob& job, TransferStart start);
 
     int run();
-    // The reply showed that the partial file belongs to another file: nothing was
-    // written and nothing finished; the caller starts again from byte 0.
+    // The reply showed that the partial file belongs to another file (other validators,
+    // another total, bytes that differ from those held, or a reply to the check of a whole
+    // file that cannot be read): nothing was written and nothing finished; the caller
+    // starts again from byte 0.
     [[nodiscard]] bool restartWanted() const { return stop_ == Stop::Restart; }
 
 private:
@@ -40,9 +55,14 @@ private:
 
     bool header(std::string_view line);
     bool headersComplete();
+    bool acceptReply();
     bool commitPartial();
     bool body(const char* data, std::size_t size);
+    bool matchesHeld(const char* data, std::size_t n);
+    bool publishStall();
     void composePass(std::size_t n, bool goOn);
+    void composeAt(std::uint32_t now, std::size_t n, bool goOn);
+    int failWrite(int error);
     void publish(std::string_view text) { setProgressText(job_, text); }
     int fail(std::string_view text);
     int finish();
@@ -52,8 +72,12 @@ private:
     BufferedFileWriter writer_;
     ProgressTextBuilder builder_;
     const std::uint64_t resumeOffset_;
+    const std::uint64_t heldUntil_;
+    const bool replacesFile_;
     const bool partial_;
     const std::optional<PartialIdentity> saved_;
+    bool accepted_ = false;  // the reply was taken for the partial file (see acceptReply)
+    std::vector<char> held_;  // the partial file's bytes being compared
 
     HeaderScan scan_;
     bool headersDone_ = false;
@@ -62,6 +86,8 @@ private:
     std::string totalText_;
     std::uint64_t bytesThisTransfer_ = 0;
     std::uint32_t startMs_ = 0;
+    std::uint32_t publishedMs_ = 0;  // when the last progress text went out
+    int writeError_ = 0;             // errno of the write that failed
 
     Stop stop_ = Stop::None;
     std::string refusal_;
@@ -70,6 +96,7 @@ private:
     curl_off_t lastDown_ = 0;
     curl_off_t lastUp_ = 0;
     std::chrono::steady_clock::time_point lastActivity_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point lastStall_;
 };
 
 }  // namespace qk::download

@@ -77,6 +77,7 @@ int launchWorker(DownloadJob& job, std::uint64_t expectedSize)
     job.expectedSize = expectedSize;
     job.replyAccepted.store(false);
     job.bytesReceived.store(0);
+    setFailureCause(job, "");
     setProgressText(job, kPendingText);
 
     job.running.store(1);
@@ -192,6 +193,18 @@ void setResultMessage(DownloadJob& job, std::string_view text)
 {
     std::lock_guard guard(job.lock);
     job.resultMessage.assign(text);
+}
+
+void setFailureCause(DownloadJob& job, std::string_view cause)
+{
+    std::lock_guard guard(job.lock);
+    job.failureCause.assign(cause);
+}
+
+std::string readFailureCause(const DownloadJob& job)
+{
+    std::lock_guard guard(job.lock);
+    return job.failureCause;
 }
 
 }  // namespace qk::download

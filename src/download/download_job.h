@@ -2,12 +2,16 @@
 // The one download of the agent: what to fetch, where to put it, and the progress
 // text through which the worker thread reports to the user-interface thread.
 
+#include "download/download_record.h"
 #include "platform/fixed_text.h"
 #include "platform/ports.h"
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -24,6 +28,11 @@ struct PartialPlan {
     // An update keeps the copy it replaces, and its record, until the new file is renamed
     // over it: an update cut short leaves the customer the version that worked.
     bool keepsOldCopy = false;
+    // The record written beside the file by the worker, right after the rename and before
+    // "Completed" is published, so the file is never seen without it; none when unset.
+    std::optional<DownloadRecord> record;
+    // The record's moment; the system clock when empty.
+    std::function<std::time_t()> now;
 };
 
 struct DownloadJob {
@@ -36,6 +45,9 @@ struct DownloadJob {
     // Guarded by `lock`: replaced whole by the worker, copied whole by readers.
     std::string progressText;
     std::string resultMessage;
+    // Why the last download failed on this side (a full disk, a record that could not be
+    // written), to follow the error text; "" when the cause is not a local one.
+    std::string failureCause;
     mutable std::mutex lock;
 
     // 1 while a download runs. Only startDownload sets it; the worker clears it when
@@ -103,9 +115,13 @@ void cancelDownload(DownloadJob& job);
 // The result message, copied under the lock.
 std::string readResultMessage(const DownloadJob& job);
 
-// Replace the progress text or the result message under the lock.
+// Replace the progress text, the result message or the failure cause under the lock.
 void setProgressText(DownloadJob& job, std::string_view text);
 void setResultMessage(DownloadJob& job, std::string_view text);
+void setFailureCause(DownloadJob& job, std::string_view cause);
+
+// The failure cause, copied under the lock.
+std::string readFailureCause(const DownloadJob& job);
 
 // A file name from the store names exactly one file inside the download folder: not
 // empty, not "." or "..", and no "/", "\", ":" or NUL.

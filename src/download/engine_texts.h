@@ -2,6 +2,7 @@
 // The result messages and one-field progress texts of the download engine. The
 // display tells a failure by its single field; the texts themselves are the system's.
 
+#include <cerrno>
 #include <string_view>
 
 namespace qk::download {
@@ -17,5 +18,26 @@ inline constexpr std::string_view kInvalidContentLength =
 inline constexpr std::string_view kNoDataReceived =
     "Error: No data has been received due to a connection error or an expired or invalid link";
 inline constexpr std::string_view kUnspecifiedError = "Error: There was an unspecified error";
+
+// Causes that follow the error text when the failure lies on this side.
+inline constexpr std::string_view kCauseDiskFull = "The disk is full.";
+inline constexpr std::string_view kCauseReadOnly = "The disk is read-only.";
+inline constexpr std::string_view kCauseNotWritten = "The file could not be written.";
+inline constexpr std::string_view kCauseRecordNotWritten = "The record of the file could not be written.";
+
+// The cause of a write that failed with this errno.
+constexpr std::string_view writeFailureCause(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return kCauseDiskFull;
+    case EROFS:
+        return kCauseReadOnly;
+    default:
+        return kCauseNotWritten;
+    }
+}
 
 }  // namespace qk::download

@@ -51,6 +51,7 @@ HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
         scan.redirected = false;
         scan.etag.clear();
         scan.lastModified.clear();
+        scan.date.clear();
         const auto blank = line.find(' ');
         if (blank != std::string_view::npos) {
             const std::string_view code = line.substr(blank + 1, 3);
@@ -83,6 +84,8 @@ HeaderScan readHeaderLine(HeaderScan scan, std::string_view line)
         scan.etag = validator(headerValue(line, "ETag:"));
     } else if (startsWithNoCase(line, "Last-Modified:")) {
         scan.lastModified = validator(headerValue(line, "Last-Modified:"));
+    } else if (startsWithNoCase(line, "Date:")) {
+        scan.date = validator(headerValue(line, "Date:"));
     }
     return scan;
 }

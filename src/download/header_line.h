@@ -20,13 +20,15 @@ struct HeaderScan {
     // The latest reply's validators, on which a partial file is continued; "" when none.
     std::string etag;
     std::string lastModified;
+    // The reply's Date: whether its Last-Modified is a strong validator depends on it.
+    std::string date;
 };
 
 // A longer Content-Range value is not ours: it leaves the reply without one.
 inline constexpr std::size_t kMaxContentRangeValue = 999;
 
 // The scan after one more header line (with or without its CR LF). Status line, Location,
-// Content-Length, Content-Range, ETag and Last-Modified count, their names in any case; a Content-Length that
+// Content-Length, Content-Range, ETag, Last-Modified and Date count, their names in any case; a Content-Length that
 // is not a plain unsigned number reads as 0 (missing). Lines outside a reply's headers
 // (the trailers of a chunked body) change nothing.
 HeaderScan readHeaderLine(HeaderScan scan, std::string_view line);

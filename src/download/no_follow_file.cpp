@@ -46,7 +46,7 @@ PathKind pathKind(const std::string& path)
 int openRegularForWriting(const std::string& path)
 {
     // O_NOFOLLOW refuses a link in the last component, even one planted after a check.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return -1;
     struct stat status {};

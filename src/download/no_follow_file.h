@@ -14,7 +14,8 @@ namespace qk::download {
 enum class PathKind { Missing, RegularFile, Link, Other, Unknown };
 PathKind pathKind(const std::string& path);
 
-// Opens a regular file for writing without truncating it, creating it when missing.
+// Opens a regular file for writing (and reading back what it holds) without truncating
+// it, creating it when missing.
 // -1 when the path is a link or anything but a regular file.
 int openRegularForWriting(const std::string& path);
 

@@ -12,7 +12,21 @@
 
 namespace qk::download {
 
-bool replyShowsAnotherFile(const HeaderScan& scan, const PartialIdentity& saved, std::uint64_t resumeOffset)
+namespace {
+
+bool differs(const std::string& sent, const std::string& saved)
+{
+    return !sent.empty() && !saved.empty() && sent != saved;
+}
+
+bool namesOtherValidators(const HeaderScan& scan, const PartialIdentity& saved)
+{
+    return differs(scan.etag, saved.etag) || differs(scan.lastModified, saved.lastModified);
+}
+
+}  // namespace
+
+bool replyShowsAnotherFile(const HeaderScan& scan, const PartialIdentity& saved, std::uint64_t from)
 {
     const ReplyHeaders& reply = scan.reply;
     if (reply.status == 200)
@@ -22,20 +36,31 @@ bool replyShowsAnotherFile(const HeaderScan& scan, const PartialIdentity& saved,
     const auto range = reply.contentRange ? parseContentRange(*reply.contentRange) : std::nullopt;
     if (!range)
         return false;
-    if (range->totalText != saved.totalText || scan.etag != saved.etag || scan.lastModified != saved.lastModified)
+    if (range->totalText != saved.totalText || namesOtherValidators(scan, saved))
         return true;
-    // A file already whole: "416" with "bytes */total", or an empty range.
-    if (range->total == resumeOffset)
+    // Without the overlap only the tag proves the file: a reply without it proves nothing.
+    if (hasStrongEtag(saved) && scan.etag != saved.etag)
+        return true;
+    if (range->total == from)
         return false;
-    return !range->first || *range->first != resumeOffset;
+    return !range->first || *range->first != from;
 }
 
-bool acceptPartialReply(DownloadJob& job, const ReplyVerdict& verdict, const HeaderScan& scan,
-                        const std::optional<PartialIdentity>& saved)
+bool replyShowsWholeFile(const HeaderScan& scan, const PartialIdentity& saved, std::uint64_t held)
 {
-    if (job.plan.orderedSize != 0 && verdict.total != job.plan.orderedSize)
+    if (scan.reply.status != 416 || !scan.reply.contentRange)
         return false;
-    const PartialIdentity identity{job.plan.version, verdict.totalText, scan.etag, scan.lastModified};
+    const auto range = parseContentRange(*scan.reply.contentRange);
+    return range && !range->first && range->totalText == saved.totalText && range->total == held &&
+           !namesOtherValidators(scan, saved);
+}
+
+bool acceptPartialReply(DownloadJob& job, std::uint64_t total, const std::string& totalText,
+                        const HeaderScan& scan, const std::optional<PartialIdentity>& saved)
+{
+    if (job.plan.orderedSize != 0 && total != job.plan.orderedSize)
+        return false;
+    const PartialIdentity identity{job.plan.version, totalText, scan.etag, scan.lastModified, scan.date};
     if ((!saved || *saved != identity) &&
         !writeIdentity(job.finalPath + std::string(kPartIdentitySuffix), identity))
         return false;

@@ -2,13 +2,16 @@
 
 #include <array>
 
+#include "download/http_date.h"
 #include "download/no_follow_file.h"
 
 namespace qk::download {
 namespace {
 
 constexpr std::size_t kMaxIdentityBytes = 4096;
-constexpr std::array<std::string_view, 4> kKeys{"version=", "total=", "etag=", "last-modified="};
+constexpr std::array<std::string_view, 5> kKeys{"version=", "total=", "etag=", "last-modified=", "date="};
+// Identities written before the date was kept end after the fourth line.
+constexpr std::size_t kOldKeyCount = 4;
 
 bool hasLineBreak(std::string_view value)
 {
@@ -19,8 +22,8 @@ bool hasLineBreak(std::string_view value)
 
 std::string identityText(const PartialIdentity& identity)
 {
-    const std::array<const std::string*, 4> values{&identity.version, &identity.totalText, &identity.etag,
-                                                   &identity.lastModified};
+    const std::array<const std::string*, 5> values{&identity.version, &identity.totalText, &identity.etag,
+                                                   &identity.lastModified, &identity.date};
     std::string text;
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
         text += kKeys[i];
@@ -33,9 +36,11 @@ std::string identityText(const PartialIdentity& identity)
 std::optional<PartialIdentity> parseIdentity(std::string_view text)
 {
     PartialIdentity identity;
-    const std::array<std::string*, 4> values{&identity.version, &identity.totalText, &identity.etag,
-                                             &identity.lastModified};
+    const std::array<std::string*, 5> values{&identity.version, &identity.totalText, &identity.etag,
+                                             &identity.lastModified, &identity.date};
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
+        if (i == kOldKeyCount && text.empty())
+            return identity;
         const std::size_t end = text.find("\r\n");
         if (end == std::string_view::npos)
             return std::nullopt;
@@ -63,7 +68,7 @@ bool writeIdentity(const std::string& path, const PartialIdentity& identity)
     // A line break would end its line early: it is stored as a blank, so such an
     // identity never reads back as equal and its partial file is started afresh.
     PartialIdentity stored = identity;
-    for (std::string* value : {&stored.version, &stored.totalText, &stored.etag, &stored.lastModified}) {
+    for (std::string* value : {&stored.version, &stored.totalText, &stored.etag, &stored.lastModified, &stored.date}) {
         for (char& c : *value) {
             if (c == '\r' || c == '\n')
                 c = ' ';
@@ -72,12 +77,19 @@ bool writeIdentity(const std::string& path, const PartialIdentity& identity)
     return replaceFileWhole(path, identityText(stored));
 }
 
+bool hasStrongEtag(const PartialIdentity& identity)
+{
+    return !identity.etag.empty() && !identity.etag.starts_with("W/");
+}
+
 std::string ifRangeValue(const PartialIdentity& identity)
 {
-    // A weak tag may not be used in If-Range; the date may.
-    if (!identity.etag.empty() && !identity.etag.starts_with("W/"))
+    // A weak tag may never be used in If-Range, and a date only when it is strong.
+    if (hasStrongEtag(identity))
         return identity.etag;
-    return identity.lastModified;
+    if (isStrongLastModified(identity.lastModified, identity.date))
+        return identity.lastModified;
+    return {};
 }
 
 }  // namespace qk::download

@@ -1,9 +1,11 @@
 #include "download/transfer.h"
 
+#include "download/content_range.h"
 #include "download/curl_transfer.h"
 #include "download/file_names.h"
 #include "download/local_file.h"
 #include "download/no_follow_file.h"
+#include "download/partial_file.h"
 #include "download/partial_identity.h"
 
 #include <filesystem>
@@ -42,7 +44,25 @@ int giveUpPartialFile(DownloadJob& job, int fd, std::string_view text)
     return 0;
 }
 
+// Where a continuation of a partial file of `held` bytes starts. A whole one is checked
+// by its last byte; without a strong entity tag the bytes before its end are asked
+// again and compared, so another build of the same size is never spliced on.
+TransferStart continuationOf(std::uint64_t held, std::uint64_t savedTotal, PartialIdentity saved)
+{
+    TransferStart start;
+    start.heldUntil = held;
+    if (held == savedTotal)
+        start.from = held - 1;
+    else if (hasStrongEtag(saved))
+        start.from = held;
+    else
+        start.from = held > kOverlapBytes ? held - kOverlapBytes : 0;
+    start.saved = std::move(saved);
+    return start;
+}
+
 // The agent's own download: "<file>.part", continued when it belongs to the same file.
+// The partial file is changed only once a reply that refills it has been accepted.
 int runPartialTransfer(DownloadJob& job)
 {
     const std::string part = job.localPath.str();
@@ -52,31 +72,32 @@ int runPartialTransfer(DownloadJob& job)
     if (fd < 0 || ::fstat(fd, &status) != 0)
         return giveUpPartialFile(job, fd, kCouldNotOpenLocalFile);
     job.localFile = fd;
-    auto offset = static_cast<std::uint64_t>(status.st_size);
+    const auto held = static_cast<std::uint64_t>(status.st_size);
     std::optional<PartialIdentity> saved = readIdentity(identityPath);
-    // Another version of the file (or nothing known about it): from byte 0.
-    if (offset > 0 && !(saved && saved->version == job.plan.version))
-        offset = 0;
-    if (offset == 0)
-        saved.reset();
-    if ((offset == 0 && status.st_size > 0 && ::ftruncate(fd, 0) != 0) ||
-        ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+    const auto savedTotal = saved ? parseUnsigned(saved->totalText) : std::nullopt;
+    // Another version of the file, nothing known about it, or more than the whole of it:
+    // from byte 0.
+    const bool continues = held > 0 && saved && saved->version == job.plan.version && savedTotal &&
+                           held <= *savedTotal;
+    const TransferStart fresh{0, 0, held > 0, std::nullopt};
+    const TransferStart start = continues ? continuationOf(held, *savedTotal, std::move(*saved)) : fresh;
+    if (::lseek(fd, static_cast<off_t>(held), SEEK_SET) < 0)
         return giveUpPartialFile(job, fd, kCouldNotOpenLocalFile);
     job.bytesDone = 0;
     setResultMessage(job, "");
     {
-        Transfer transfer(job, offset, std::move(saved));
+        Transfer transfer(job, start);
         transfer.run();
         if (!transfer.restartWanted())
             return 0;
     }
-    // The server has another file than the partial one: the whole file, from byte 0.
-    removeFileOrLink(identityPath, false);
-    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) < 0)
-        return giveUpPartialFile(job, fd, kUnspecifiedError);
+    // The server has another file than the partial one: the whole file, from byte 0, once.
     job.bytesDone = 0;
-    Transfer again(job, 0);
-    return again.run();
+    Transfer again(job, TransferStart{0, 0, true, std::nullopt});
+    again.run();
+    if (again.restartWanted())
+        return giveUpPartialFile(job, job.localFile, kUnspecifiedError);
+    return 0;
 }
 
 }  // namespace
@@ -96,7 +117,8 @@ int runTransfer(DownloadJob& job)
     }
     job.bytesDone = 0;
     setResultMessage(job, "");
-    Transfer transfer(job, static_cast<std::uint64_t>(offset));
+    const auto from = static_cast<std::uint64_t>(offset);
+    Transfer transfer(job, TransferStart{from, from, false, std::nullopt});
     return transfer.run();
 }
 

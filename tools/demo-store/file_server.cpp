@@ -43,6 +43,13 @@ bool applyFault(std::string_view token, FileFaults& faults) {
                (number == 301 || number == 302 || number == 303 || number == 307 || number == 308)) {
         // Suffixes are read from the end: the first one met is the hop to take now.
         if (faults.redirectStatus == 0 && !faults.redirectToFtp) faults.redirectStatus = static_cast<int>(number);
+    } else if (token.starts_with("weaketag") && token.size() > 8) {
+        for (const char c : token.substr(8))
+            if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+        if (faults.etag.empty()) {
+            faults.etag = std::string(token.substr(8));
+            faults.weakEtag = true;
+        }
     } else if (token.starts_with("etag") && token.size() > 4) {
         for (const char c : token.substr(4))
             if (!std::isalnum(static_cast<unsigned char>(c))) return false;
@@ -66,7 +73,8 @@ void errorPage(HttpResponse& response, int status) {
 
 // The validators of the file's replies, as headers.
 void addValidators(const FileFaults& faults, HttpResponse& response) {
-    if (!faults.etag.empty()) response.headers.emplace_back("ETag", '"' + faults.etag + '"');
+    if (!faults.etag.empty())
+        response.headers.emplace_back("ETag", (faults.weakEtag ? "W/\"" : "\"") + faults.etag + '"');
     if (faults.lastModified >= 0) response.headers.emplace_back("Last-Modified", httpDate(faults.lastModified));
 }
 
@@ -74,7 +82,8 @@ void addValidators(const FileFaults& faults, HttpResponse& response) {
 bool ifRangeHolds(const HttpRequest& request, const FileFaults& faults) {
     if (!request.hasHeader("If-Range")) return true;
     const std::string value = request.header("If-Range");
-    if (!faults.etag.empty() && value == '"' + faults.etag + '"') return true;
+    // A weak tag is never met (If-Range compares strongly).
+    if (!faults.etag.empty() && !faults.weakEtag && value == '"' + faults.etag + '"') return true;
     return faults.lastModified >= 0 && value == httpDate(faults.lastModified);
 }
 
@@ -129,7 +138,8 @@ std::optional<ByteRange> parseRangeHeader(std::string_view value) {
     return range;
 }
 
-void serveFileRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile) {
+void serveFileRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile,
+                      const FileServerMode& mode) {
     if (request.path != "/sendfile.php") {
         errorPage(response, 404);
         return;
@@ -140,7 +150,14 @@ void serveFileRequest(const HttpRequest& request, HttpResponse& response, const 
         errorPage(response, 404);
         return;
     }
-    const FileFaults& faults = plan->faults;
+    FileFaults faults = plan->faults;
+    if (mode.noValidators || mode.otherContent) {
+        faults.etag.clear();
+        faults.lastModified = -1;
+    }
+    if (mode.ignoreRange) faults.ignoreRange = true;
+    if (mode.cutAfter >= 0) faults.cutAfter = mode.cutAfter;
+    response.headers.emplace_back("Date", httpDate(static_cast<std::int64_t>(std::time(nullptr))));
     if (faults.redirectStatus != 0 || faults.redirectToFtp) {
         // One hop: the id loses its last redirect suffix.
         std::string nextId = id;
@@ -165,6 +182,12 @@ void serveFileRequest(const HttpRequest& request, HttpResponse& response, const 
     std::optional<ByteRange> range;
     if (!faults.ignoreRange && request.hasHeader("Range") && ifRangeHolds(request, faults))
         range = parseRangeHeader(request.header("Range"));
+    if (range && range->first >= size && !faults.smallTotal && !faults.badRange && !faults.noRange) {
+        // Nothing of the file lies there: what real servers answer, without validators.
+        response.setText(416, "");
+        response.headers.emplace_back("Content-Range", "bytes */" + std::to_string(size));
+        return;
+    }
     addValidators(faults, response);
 
     std::uint64_t first = 0;
@@ -188,7 +211,10 @@ void serveFileRequest(const HttpRequest& request, HttpResponse& response, const 
     response.headers.emplace_back("Accept-Ranges", "bytes");
     response.sendContentLength = !faults.noLength;
     response.providedLength = length;
-    response.provider = [first](std::uint64_t offset, char* out, std::size_t n) { fillContent(first + offset, out, n); };
+    if (mode.otherContent)
+        response.provider = [first](std::uint64_t offset, char* out, std::size_t n) { fillOtherContent(first + offset, out, n); };
+    else
+        response.provider = [first](std::uint64_t offset, char* out, std::size_t n) { fillContent(first + offset, out, n); };
 }
 
 bool isMirrorRequest(const HttpRequest& request) {

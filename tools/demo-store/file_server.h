@@ -19,9 +19,12 @@
 //                 suffix, on the same server; several give several hops
 //   -redirftp     a redirect to an ftp:// address
 //   -etag<tag>    an entity tag "<tag>" (letters and digits) on the file's replies
+//   -weaketag<tag> a weak entity tag W/"<tag>" instead (never met by If-Range)
 //   -lastmod<N>   a Last-Modified date of N seconds after 1970 on the file's replies
 // Without either the file has no validator (as a script that streams it), and a request
 // with If-Range gets the whole file; with one, only an If-Range naming it keeps the range.
+// Every reply carries a Date. A range that starts at or past the end gets what real
+// servers send: 416 with "Content-Range: bytes */<total>" and no validators.
 //
 // The same files are also kept on the store's plain-HTTP site below "/mirror", where the
 // secondary's redirecting mode sends every request.
@@ -51,6 +54,7 @@ struct FileFaults {
     int redirectStatus = 0;  // the last redirect suffix of the id; 0 none
     bool redirectToFtp = false;
     std::string etag;               // "" none
+    bool weakEtag = false;
     std::int64_t lastModified = -1;  // < 0 none
 };
 
@@ -76,8 +80,17 @@ struct ByteRange {
 std::optional<ByteRange> parseRangeHeader(std::string_view value);
 
 
+// How one file server differs from the others, by switch (see store_controls.h).
+struct FileServerMode {
+    bool otherContent = false;   // another build of every file, of the same size
+    bool ignoreRange = false;    // 200 with the whole file, whatever is asked
+    bool noValidators = false;   // no ETag or Last-Modified, whatever the id asks
+    std::int64_t cutAfter = -1;  // >= 0: every reply ends after this many body bytes
+};
+
 // Answers one request to a file server.
-void serveFileRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile);
+void serveFileRequest(const HttpRequest& request, HttpResponse& response, const FileSizeLookup& namedFile,
+                      const FileServerMode& mode = {});
 
 // Where the mirror of the file servers lives on the plain-HTTP store site.
 inline constexpr std::string_view kMirrorPrefix = "/mirror";

@@ -49,4 +49,11 @@ inline void fillContent(std::uint64_t offset, char* out, std::size_t n) {
     }
 }
 
+// Another build of the same file: as many bytes, none of them the same (each is
+// inverted), as an out-of-date mirror would serve under the same id.
+inline void fillOtherContent(std::uint64_t offset, char* out, std::size_t n) {
+    fillContent(offset, out, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<char>(~static_cast<unsigned char>(out[i]));
+}
+
 }  // namespace qk::demo

@@ -113,17 +113,17 @@ int main(int argc, char** argv) {
     if (!log.ok()) return fail("cannot open the request log");
 
     const qk::demo::FileSizeLookup namedFile = [](std::string_view name) { return qk::demo::demoFileSize(name); };
-    const auto fileHandler = [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
-        qk::demo::serveFileRequest(request, response, namedFile);
-    };
     // Set once the plain-HTTP port is bound, before any server thread starts.
     std::string mirrorOrigin;
     qk::demo::StoreControls* switches = nullptr;
+    const auto fileHandler = [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
+        qk::demo::serveFileRequest(request, response, namedFile, switches->primaryMode());
+    };
     const auto secondaryHandler = [&](const qk::demo::HttpRequest& request, qk::demo::HttpResponse& response) {
         if (switches->secondaryRedirects())
             qk::demo::redirectToMirror(request, response, mirrorOrigin);
         else
-            qk::demo::serveFileRequest(request, response, namedFile);
+            qk::demo::serveFileRequest(request, response, namedFile, switches->secondaryMode());
     };
     qk::demo::PlainHttpServer file1("file1", log, fileHandler);
     qk::demo::PlainHttpServer file2("file2", log, secondaryHandler);

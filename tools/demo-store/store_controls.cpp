@@ -1,7 +1,9 @@
 #include "store_controls.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <utility>
 
 namespace qk::demo {
@@ -77,6 +79,25 @@ bool StoreControls::apply(const std::string& name, const std::string& value) {
     if (name == "notification" && (value == "on" || value == "off")) {
         std::lock_guard lock(mutex_);
         notificationOn_ = value == "on";
+        return true;
+    }
+    if (name == "primarycut") {
+        std::uint64_t bytes = 0;
+        const bool off = value == "off";
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), bytes);
+        if (!off && (value.empty() || error != std::errc() || end != value.data() + value.size())) return false;
+        std::lock_guard lock(mutex_);
+        primaryMode_.cutAfter = off ? -1 : static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, 1ull << 62));
+        return true;
+    }
+    if (name == "secondaryfiles") {
+        FileServerMode mode;
+        mode.otherContent = value == "other";
+        mode.ignoreRange = value == "ignorerange";
+        mode.noValidators = value == "novalidators";
+        if (value != "same" && !mode.otherContent && !mode.ignoreRange && !mode.noValidators) return false;
+        std::lock_guard lock(mutex_);
+        secondaryMode_ = mode;
         return true;
     }
     if (name == "refusefile") {
@@ -187,6 +208,16 @@ std::optional<std::string> StoreControls::notificationText() const {
 bool StoreControls::notificationOn() const {
     std::lock_guard lock(mutex_);
     return notificationOn_;
+}
+
+FileServerMode StoreControls::primaryMode() const {
+    std::lock_guard lock(mutex_);
+    return primaryMode_;
+}
+
+FileServerMode StoreControls::secondaryMode() const {
+    std::lock_guard lock(mutex_);
+    return secondaryMode_;
 }
 
 }  // namespace qk::demo

@@ -20,6 +20,13 @@
 //   updates=on|off                                              on: some orders announce a newer version
 //   refusefile=<file name>                                      "/vngetfile.asp" answers "Error:1" for
 //                                                               that file (empty: for none)
+//   primarycut=<N>|off                                          the primary file server ends every reply
+//                                                               after N body bytes
+//   secondaryfiles=same|other|ignorerange|novalidators          what the secondary file server is like:
+//                                                               an out-of-date mirror (another build of
+//                                                               the same size, no validators), a server
+//                                                               that ignores ranges, or one that sends
+//                                                               no validators
 
 #include <chrono>
 #include <functional>
@@ -27,6 +34,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+
+#include "file_server.h"
 
 namespace qk::demo {
 
@@ -68,6 +77,9 @@ public:
     bool newerVersions() const;
     // The file "/vngetfile.asp" refuses; empty: none.
     std::string refusedFile() const;
+    // How each file server behaves beyond the file ids' own faults.
+    FileServerMode primaryMode() const;
+    FileServerMode secondaryMode() const;
 
 private:
     std::function<bool(bool)> setPrimaryAccepting_;
@@ -88,6 +100,8 @@ private:
     std::map<std::string, std::chrono::milliseconds> delayByPath_;
     bool newerVersions_ = false;
     std::string refusedFile_;
+    FileServerMode primaryMode_;
+    FileServerMode secondaryMode_;
 };
 
 }  // namespace qk::demo
