@@ -15,10 +15,10 @@ namespace ids = ui::resources;
 
 namespace {
 
-// The outdated files of the listed owned products, in list order.
-std::vector<download::DownloadSubject> outdatedLibraryFiles(const Agent& agent)
+// The outdated files of the listed owned products, in list order, each file name once.
+download::LibraryUpdatePlan outdatedLibraryFiles(const Agent& agent)
 {
-    std::vector<download::DownloadSubject> files;
+    std::vector<OrderFields> orders;
     const auto folder = productDownloadFolder(agent.appState.downloadBase, agent.appState.vendorId);
     for (const ListedProduct& listed : agent.appState.products) {
         const ProductRecord& record = listed.record();
@@ -27,10 +27,9 @@ std::vector<download::DownloadSubject> outdatedLibraryFiles(const Agent& agent)
             continue;
         OrderFields order;
         readOrderRecord(*agent.purchases.owningOrder(record.productId()), order);
-        for (download::LibraryUpdate& update : download::outdatedFilesOf(order, folder))
-            files.push_back(std::move(update.subject));
+        orders.push_back(std::move(order));
     }
-    return files;
+    return download::planLibraryUpdates(orders, folder);
 }
 
 std::string confirmationText(std::size_t count)
@@ -65,13 +64,13 @@ void onUpdateAllClicked(Agent& agent, ui::DialogView& view, const std::function<
 {
     if (agent.updateQueue.running() || agent.downloadDisplay.active)
         return;
-    std::vector<download::DownloadSubject> files = outdatedLibraryFiles(agent);
-    if (files.empty())
+    download::LibraryUpdatePlan plan = outdatedLibraryFiles(agent);
+    if (plan.files.empty())
         return;
-    if (agent.message(&view, confirmationText(files.size()), kUpdateAllCaption,
+    if (agent.message(&view, confirmationText(plan.files.size()), kUpdateAllCaption,
                       ui::mb::kYesNo | ui::mb::kIconQuestion) != ui::kIdYes)
         return;
-    agent.updateQueue.start(std::move(files));
+    agent.updateQueue.start(std::move(plan.files), std::move(plan.otherProductFiles));
     view.setEnabled(ids::kUpdateAll, false);
     // Each file's end starts the next from its own timer tick, never from inside the
     // display's handling of the end.

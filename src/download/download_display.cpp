@@ -160,18 +160,16 @@ void showCompletion(DownloadDisplay& display, DownloadWindow& window)
 {
     window.view.progressSetValue(ids::kDownloadProgress, 100);
     window.view.setText(ids::kProgressText, "Download Completed");
-    const DownloadSubject& subject = display.subject;
-    // The record must be on disk before the next tick opens the file.
-    writeDownloadRecord(targetPath(display) + std::string(kRecordSuffix),
-                        {subject.productName, subject.productId, subject.fileName, subject.version},
-                        window.now ? window.now() : std::time(nullptr));
+    // The worker wrote the record with the file, before it published "Completed".
     display.completionSeen = true;
     display.retryStage = 0;
 }
 
 void failDownload(DownloadDisplay& display, DownloadWindow& window)
 {
-    if (display.retryStage == 0) {
+    // A failure on this side (a full disk) would fail the same way on the secondary.
+    const std::string cause = readFailureCause(window.job);
+    if (display.retryStage == 0 && cause.empty()) {
         // The first attempt failed: once more from the secondary server, without asking.
         display.retryStage = 1;
         beginFileDownload(display, window);
@@ -181,7 +179,8 @@ void failDownload(DownloadDisplay& display, DownloadWindow& window)
         display.retryStage = 2;
     // What came stays as the partial file, never shown as downloaded: the customer's
     // next Download File continues it.
-    reportFailure(display, window, kDownloadError, "Error");
+    reportFailure(display, window, cause.empty() ? std::string(kDownloadError) : std::string(kDownloadError) + " " + cause,
+                  "Error");
     showIdleControls(display, window);
     reportQueuedEnd(display, DownloadEnd::Failed);
 }
@@ -267,8 +266,11 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     std::uint64_t expectedSize = leadingCount(subject.sizeText);
     if (expectedSize == 0)
         expectedSize = subject.byteCount;
+    PartialPlan plan{subject.version, subject.byteCount, display.queueEnded != nullptr};
+    plan.record = DownloadRecord{subject.productName, subject.productId, subject.fileName, subject.version};
+    plan.now = window.now;
     if (startDownload(window.job, window.session.hasLogin, display.folder, url, subject.fileName, expectedSize,
-                      PartialPlan{subject.version, subject.byteCount, display.queueEnded != nullptr}) != 1) {
+                      plan) != 1) {
         reportFailure(display, window, kStartError, "Error");
         abandonStart(display, window, true);
         return;

@@ -24,9 +24,23 @@ struct LibraryUpdate {
 DownloadSubject orderFileSubject(const OrderFields& order, int fileIndex);
 
 // The outdated files of one order, in the order's file order. A file counts only when the
-// file and its record are both in `folder`, the record names that very file and has its
-// version line, and that version differs from the order's. Anything else (no record, an
-// empty or garbled one, an order without files) is never an update.
+// file and its record are both in `folder`, the record names that very file and the
+// order's product and has its version line, and that version differs from the order's.
+// Anything else (no record, an empty or garbled one, another product's record, an order
+// without files) is never an update.
 std::vector<LibraryUpdate> outdatedFilesOf(const OrderFields& order, const std::filesystem::path& folder);
+
+// The files of one order whose name is taken by another product's file: the record beside
+// it names that very file but another product, with another version than the order's.
+// Updating them would replace the other product's file.
+std::vector<std::string> filesOfOtherProducts(const OrderFields& order, const std::filesystem::path& folder);
+
+// What Update All fetches for a library: each file name once (the first order that has an
+// update of it), and the file names it leaves alone because another product's file is there.
+struct LibraryUpdatePlan {
+    std::vector<DownloadSubject> files;
+    std::vector<std::string> otherProductFiles;
+};
+LibraryUpdatePlan planLibraryUpdates(const std::vector<OrderFields>& orders, const std::filesystem::path& folder);
 
 }  // namespace qk::download

@@ -13,10 +13,11 @@ std::string filesText(std::size_t count)
 
 }  // namespace
 
-void UpdateQueue::start(std::vector<DownloadSubject> files)
+void UpdateQueue::start(std::vector<DownloadSubject> files, std::vector<std::string> leftAlone)
 {
     *this = UpdateQueue{};
     files_ = std::move(files);
+    leftAlone_ = std::move(leftAlone);
     running_ = true;
 }
 
@@ -51,6 +52,13 @@ std::string UpdateQueue::summary() const
         text += "\r\n\r\n" + std::string(failed_.size() == 1 ? "This file could not be updated:"
                                                                : "These files could not be updated:");
         for (const std::string& name : failed_)
+            text += "\r\n" + name;
+    }
+    if (!leftAlone_.empty()) {
+        text += "\r\n\r\n" + std::string(leftAlone_.size() == 1
+                                             ? "This file belongs to another product and was left alone:"
+                                             : "These files belong to another product and were left alone:");
+        for (const std::string& name : leftAlone_)
             text += "\r\n" + name;
     }
     return text;

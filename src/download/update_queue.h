@@ -13,8 +13,9 @@ namespace qk::download {
 
 class UpdateQueue {
 public:
-    // Starts over with these files; any earlier queue is forgotten.
-    void start(std::vector<DownloadSubject> files);
+    // Starts over with these files; any earlier queue is forgotten. `leftAlone`: files not
+    // updated because another product's file of that name is there (named in the summary).
+    void start(std::vector<DownloadSubject> files, std::vector<std::string> leftAlone = {});
 
     // The next file to fetch, and it becomes the current one; nothing once the queue is
     // through or cancelled.
@@ -44,6 +45,7 @@ private:
     std::size_t position_ = 0;
     std::size_t updated_ = 0;
     std::vector<std::string> failed_;
+    std::vector<std::string> leftAlone_;
     bool running_ = false;
     bool cancelled_ = false;
 };

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "download/library_updates.h"
+#include "download/update_queue.h"
 #include "support/temp_folder.h"
 
 namespace qk::download {
@@ -96,7 +97,7 @@ TEST_F(LibraryUpdates, OnlyAFileWithAWholeRecordOfItsOwnCounts)
 
 TEST_F(LibraryUpdates, AMultiFileOrderListsEachOutdatedFileWithItsPlaceInTheList)
 {
-    const std::string order = "p2*Canyon*Part1.zip:3145728/Part2.zip:2097152/Textures.zip:1048576*3.0*6291456";
+    const std::string order = "p1*Canyon*Part1.zip:3145728/Part2.zip:2097152/Textures.zip:1048576*3.0*6291456";
     downloaded("Part1.zip", "3.0");
     downloaded("Textures.zip", "2.9");
     put("Part2.zip", "fetched, never recorded");
@@ -119,6 +120,34 @@ TEST_F(LibraryUpdates, UnsafeOrMissingFileNamesAreNeverUpdates)
     EXPECT_TRUE(outdatedNames("p3*Name*a\\x.zip*2.0*1").empty());
     EXPECT_TRUE(outdatedNames("p3*Name**2.0*1").empty());
     EXPECT_TRUE(outdatedNames("p3").empty()) << "a record too short to name files";
+}
+
+TEST_F(LibraryUpdates, ASharedFileNameIsQueuedOnceAndAnotherProductsFileIsLeftAloneAndNamed)
+{
+    // Two products ship "shared.zip"; the one on disk is p1's, fetched as 2.0.
+    const std::string p1 = "p1*Skylane*shared.zip*2.1*5242880*1**CERT*TOV-7*SKY**29.95*1*700101";
+    const std::string p2 = "p2*Canyon*shared.zip*3.0*4096*1**CERT*TOV-8*CAN**19.95*1*700101";
+    downloaded("shared.zip", "2.0");
+
+    EXPECT_EQ(outdatedNames(p2), std::vector<std::string>{}) << "p1's record is no update of p2";
+    EXPECT_EQ(filesOfOtherProducts(orderOf(p2), folder.path()), std::vector<std::string>{"shared.zip"});
+    EXPECT_TRUE(filesOfOtherProducts(orderOf(p1), folder.path()).empty());
+
+    // Each order's look at the file, twice over: one download, of p1's file, and p2 named.
+    const LibraryUpdatePlan plan =
+        planLibraryUpdates({orderOf(p1), orderOf(p2), orderOf(p1), orderOf(p2)}, folder.path());
+    ASSERT_EQ(plan.files.size(), 1U);
+    EXPECT_EQ(plan.files[0].productId, "p1");
+    EXPECT_EQ(plan.files[0].version, "2.1");
+    EXPECT_EQ(plan.otherProductFiles, std::vector<std::string>{"shared.zip"});
+
+    UpdateQueue queue;
+    queue.start(plan.files, plan.otherProductFiles);
+    ASSERT_TRUE(queue.next());
+    queue.ended(DownloadEnd::Completed);
+    EXPECT_FALSE(queue.next());
+    EXPECT_EQ(queue.summary(), "1 file was updated.\r\n\r\nThis file belongs to another product and was left "
+                               "alone:\r\nshared.zip");
 }
 
 }  // namespace
