@@ -290,14 +290,17 @@ bool Transfer::commitPartial()
     }
     if (!commitPartialFile(job_, total_))
         return false;
-    if (!job_.plan.record)
-        return true;
-    // The record comes with the file: a file without its record is not downloaded.
+    // The record comes with the file: a file without its record is not downloaded, and
+    // goes back to being the whole partial file that a later start finishes.
     const std::string record = job_.finalPath + std::string(kRecordSuffix);
-    if (writeDownloadRecord(record, *job_.plan.record, job_.plan.now ? job_.plan.now() : std::time(nullptr)))
+    if (!job_.plan.record ||
+        writeDownloadRecord(record, *job_.plan.record, job_.plan.now ? job_.plan.now() : std::time(nullptr))) {
+        finishCommit(job_);
         return true;
+    }
     const int error = errno;
     removeFileOrLink(record, false);
+    undoCommit(job_);
     setFailureCause(job_, writeFailureCause(error) == kCauseDiskFull ? kCauseDiskFull : kCauseRecordNotWritten);
     return false;
 }

@@ -99,8 +99,18 @@ bool commitPartialFile(DownloadJob& job, std::uint64_t total)
         named.st_dev != status.st_dev || ::rename(part.c_str(), job.finalPath.c_str()) != 0)
         return false;
     syncFolderOf(job.finalPath);
-    removeFileOrLink(identity, false);
     return true;
+}
+
+void finishCommit(DownloadJob& job)
+{
+    removeFileOrLink(job.finalPath + std::string(kPartIdentitySuffix), false);
+}
+
+void undoCommit(DownloadJob& job)
+{
+    if (::rename(job.finalPath.c_str(), job.localPath.c_str()) == 0)
+        syncFolderOf(job.finalPath);
 }
 
 }  // namespace qk::download

@@ -35,7 +35,11 @@ bool acceptPartialReply(DownloadJob& job, std::uint64_t total, const std::string
 
 // The partial file (written out already) becomes the file: on disk, of the size the
 // server announced (`total`) and the order gives, then renamed into place. A partial
-// file of the wrong size is dropped. Closes the job's local file.
+// file of the wrong size is dropped. Closes the job's local file. The identity stays
+// until finishCommit, so that undoCommit leaves a whole partial file to be finished later.
 bool commitPartialFile(DownloadJob& job, std::uint64_t total);
+void finishCommit(DownloadJob& job);
+// The file goes back to being the partial file: it counts as not downloaded.
+void undoCommit(DownloadJob& job);
 
 }  // namespace qk::download

@@ -549,16 +549,32 @@ TEST_F(DownloadWindowTest, AVanishedDownloadFolderIsReportedBeforeAskingTheStore
     EXPECT_FALSE(fs::exists(store_.stateDir() / "unplugged-drive"));
 }
 
-TEST_F(DownloadWindowTest, ARecordThatCannotBeWrittenNeverStopsACompletion)
+TEST_F(DownloadWindowTest, ARecordThatCannotBeWrittenFailsTheDownloadWithItsCause)
 {
+    // The file is never left without its record: it goes back to being the whole partial
+    // file, the secondary is not asked (it would fail the same way), nothing is opened.
     startOn("* Skylane 182 Deluxe");
     fs::create_directories(folder() / "Skylane182Deluxe.zip.cfg");
     clickDownload();
     ASSERT_TRUE(runToTheEnd());
-    EXPECT_TRUE(box_.calls.empty());
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
+    ASSERT_EQ(box_.calls.size(), 1u);
+    EXPECT_EQ(box_.calls[0].text, std::string(download::kDownloadError) + " The record of the file could not be written.");
+    EXPECT_FALSE(fs::exists(folder() / "Skylane182Deluxe.zip"));
+    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip.part", kSkylaneSize));
     EXPECT_TRUE(fs::is_directory(folder() / "Skylane182Deluxe.zip.cfg"));
-    EXPECT_EQ(fileStatus(), "File: \r\nDownloaded on: \r\nVersion Downloaded: \r\nAvailable Version: 2.1");
+    EXPECT_TRUE(shell_.opened.empty());
+    for (const auto& request : store_.requests())
+        EXPECT_NE(request.server, "file2");
+
+    // Once the record can be written, the next Download File finishes with the last byte.
+    fs::remove(folder() / "Skylane182Deluxe.zip.cfg");
+    box_.calls.clear();
+    store_.clearRequests();
+    clickDownload();
+    ASSERT_TRUE(runToTheEnd());
+    EXPECT_TRUE(box_.calls.empty());
+    EXPECT_LE(agent_->downloadJob.bytesReceived.load(), 1u);
+    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
     EXPECT_EQ(shell_.opened.size(), 1u);
 }
 

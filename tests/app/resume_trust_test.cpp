@@ -203,17 +203,6 @@ TEST_F(ResumeTrustTest, TheRecordWithTheNewVersionIsThereAsSoonAsCompletedCanBeS
         "the download on screen", [] {}));
     EXPECT_EQ(versionWhenSeen, "version=2.1");
     EXPECT_TRUE(readAll(file()) == servedBytes(kSkylaneSize));
-
-    // A record that cannot be written (a folder holds its name) fails the download.
-    fs::remove(record());
-    fs::create_directory(record());
-    box_.calls.clear();
-    box_.answer(ui::kIdYes);
-    ASSERT_TRUE(downloadToTheEnd());
-    ASSERT_EQ(box_.calls.size(), 2u);
-    EXPECT_EQ(box_.calls[1].text,
-              std::string(download::kDownloadError) + " The record of the file could not be written.");
-    EXPECT_TRUE(fileRequests("file2").empty());
 }
 
 // While no byte comes, the text is worked out again: the speed falls (the time left grows
