@@ -70,8 +70,10 @@ bool downloadAllUsable(const Agent& agent)
 
 void showDownloadAllButton(Agent& agent, ui::DialogView& view, bool libraryView)
 {
-    view.setVisible(ids::kDownloadAll, libraryView || ownQueueRunning(agent));
-    view.setEnabled(ids::kDownloadAll, downloadAllUsable(agent));
+    const bool visible = libraryView || ownQueueRunning(agent);
+    view.setVisible(ids::kDownloadAll, visible);
+    // A hidden button needs no look at the disk.
+    view.setEnabled(ids::kDownloadAll, visible && downloadAllUsable(agent));
 }
 
 void onDownloadAllClicked(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView)
