@@ -222,7 +222,7 @@ void MainWindow::checkoutClicked()
     refreshStore();
 }
 
-std::string MainWindow::categoryFilter()
+std::string MainWindow::categoryFilter() const
 {
     const int current = view_->comboCurrent(ids::kCategoryBox);
     return current < 0 ? std::string() : view_->comboText(ids::kCategoryBox, current).substr(0, 99);

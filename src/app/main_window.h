@@ -60,7 +60,7 @@ private:
     void openFileFolder();
     void checkoutClicked();
     void categoryChanged();
-    [[nodiscard]] std::string categoryFilter();
+    [[nodiscard]] std::string categoryFilter() const;
     // Update All and Download All as the view and what is being fetched allow.
     void showQueueButtons();
 
