@@ -12,6 +12,7 @@
 #include "download/download_job.h"
 #include "download/update_queue.h"
 #include "platform/deployment.h"
+#include "platform/free_space.h"
 #include "platform/ports.h"
 #include "platform/settings_store.h"
 #include "store/catalog.h"
@@ -65,6 +66,8 @@ public:
     download::DownloadDisplay downloadDisplay;
     download::UpdateQueue updateQueue;
     Services services;
+    // Where the free space of the download folder is read; null: the system's own.
+    platform::FreeSpace* freeSpace = nullptr;
 
     // Shows a message through the agent's message box.
     int message(ui::DialogView* owner, const std::string& text, const char* caption,

@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "account/login_dialog.h"
 #include "app/agent.h"
 #include "app/detail_panel.h"
+#include "app/free_space_guard.h"
 #include "commerce/post_process.h"
 #include "download/download_display.h"
 #include "download/download_folder.h"
@@ -93,9 +95,12 @@ download::DownloadWindow windowOf(Agent& agent, ui::DialogView& view)
 void beginFileDownload(Agent& agent, ui::DialogView& view)
 {
     const CurrentProduct& product = agent.currentProduct;
-    if (!product.owned)
+    if (!product.owned || agent.downloadDisplay.active)
         return;
-    beginSubjectDownload(agent, view, subjectOf(product, view.comboCurrent(ids::kFileBox)));
+    download::DownloadSubject subject = subjectOf(product, view.comboCurrent(ids::kFileBox));
+    if (!roomForDownload(agent, view, {subject}))
+        return;
+    beginSubjectDownload(agent, view, std::move(subject));
 }
 
 void beginSubjectDownload(Agent& agent, ui::DialogView& view, download::DownloadSubject subject)

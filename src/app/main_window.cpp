@@ -5,6 +5,7 @@
 #include "app/cart_access.h"
 #include "app/detail_panel.h"
 #include "app/download_access.h"
+#include "app/download_all.h"
 #include "app/notifications.h"
 #include "app/panel_mode.h"
 #include "app/product_list.h"
@@ -106,6 +107,7 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
         return;
     case ids::kDownloadFile:
         beginFileDownload(agent_, view);
+        showQueueButtons();
         return;
     case ids::kCancelDownload:
         cancelDownloadClicked();
@@ -118,6 +120,9 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
         return;
     case ids::kUpdateAll:
         onUpdateAllClicked(agent_, view, [this] { categoryChanged(); });
+        return;
+    case ids::kDownloadAll:
+        onDownloadAllClicked(agent_, view, [this] { categoryChanged(); });
         return;
     case ids::kOpenDownloadedFile:
         onOpenDownloadedFileClicked(agent_, view);
@@ -166,8 +171,13 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
 
 void MainWindow::onTimer(int timerId)
 {
-    if (timerId == ids::kProgressTimer && view_)
+    if (timerId == ids::kProgressTimer && view_) {
+        const bool wasFetching = agent_.downloadDisplay.active;
         onProgressTimer(agent_, *view_);
+        // A file that arrived (or did not) may change what the library's buttons offer.
+        if (agent_.downloadDisplay.active != wasFetching)
+            showQueueButtons();
+    }
     if (timerId == ids::kUpdateQueueTimer && view_)
         onUpdateQueueTimer(agent_, *view_, [this] { categoryChanged(); });
 }
@@ -212,18 +222,29 @@ void MainWindow::checkoutClicked()
     refreshStore();
 }
 
+std::string MainWindow::categoryFilter() const
+{
+    const int current = view_->comboCurrent(ids::kCategoryBox);
+    return current < 0 ? std::string() : view_->comboText(ids::kCategoryBox, current).substr(0, 99);
+}
+
+void MainWindow::showQueueButtons()
+{
+    const std::string filter = categoryFilter();
+    showUpdateAllButton(agent_, *view_, filter == kUpdatesAvailable);
+    showDownloadAllButton(agent_, *view_, filter == kMyLibrary);
+}
+
 void MainWindow::categoryChanged()
 {
     ui::DialogView& view = *view_;
-    const int current = view.comboCurrent(ids::kCategoryBox);
-    const std::string filter =
-        current < 0 ? std::string() : view.comboText(ids::kCategoryBox, current).substr(0, 99);
+    const std::string filter = categoryFilter();
     fillProductList(view, agent_.appState, agent_.purchases, agent_.cart.giftMode, filter);
     // A category without rows (My Library before any purchase) shows no product either.
     if (view.listRowCount(ids::kProductList) == 0)
         setNoProductPanel(view);
     showSelectedProduct(agent_, view);
-    showUpdateAllButton(agent_, view, filter == kUpdatesAvailable);
+    showQueueButtons();
 }
 
 }  // namespace qk::app

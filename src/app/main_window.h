@@ -4,6 +4,7 @@
 // files; this presenter orders them.
 
 #include <memory>
+#include <string>
 
 #include "ui/dialog_view.h"
 
@@ -59,6 +60,9 @@ private:
     void openFileFolder();
     void checkoutClicked();
     void categoryChanged();
+    [[nodiscard]] std::string categoryFilter() const;
+    // Update All and Download All as the view and what is being fetched allow.
+    void showQueueButtons();
 
     // refreshStore's steps after the store set-up and the login display.
     bool loadCatalog();

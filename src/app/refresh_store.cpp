@@ -4,6 +4,7 @@
 #include "app/account_access.h"
 #include "app/agent.h"
 #include "app/detail_panel.h"
+#include "app/download_all.h"
 #include "app/main_window.h"
 #include "app/panel_mode.h"
 #include "app/product_list.h"
@@ -107,6 +108,7 @@ void MainWindow::rebuildList()
         addCategory(view, fixed);
     view.comboSetCurrent(ids::kCategoryBox, 0);
     showUpdateAllButton(agent_, view, false);
+    showDownloadAllButton(agent_, view, false);
 
     view.listClear(ids::kProductList);
     if (!state.columnsReady) {

@@ -5,6 +5,7 @@
 
 #include "app/agent.h"
 #include "app/download_access.h"
+#include "app/free_space_guard.h"
 #include "download/download_folder.h"
 #include "download/library_updates.h"
 #include "ui/resources/main_window.h"
@@ -45,8 +46,9 @@ void finishQueue(Agent& agent, ui::DialogView& view, const std::function<void()>
     download::UpdateQueue& queue = agent.updateQueue;
     agent.downloadDisplay.queueEnded = nullptr;
     queue.finish();
-    view.setText(ids::kUpdateAll, kUpdateAllCaption);
-    agent.message(&view, queue.summary(), kUpdateAllCaption, ui::mb::kIconInformation);
+    const download::QueueLabels& labels = queue.labels();
+    view.setText(labels.button, labels.caption);
+    agent.message(&view, queue.summary(), labels.caption.c_str(), ui::mb::kIconInformation);
     refreshView();
 }
 
@@ -55,7 +57,8 @@ void finishQueue(Agent& agent, ui::DialogView& view, const std::function<void()>
 void showUpdateAllButton(Agent& agent, ui::DialogView& view, bool updatesView)
 {
     const bool queueRunning = agent.updateQueue.running();
-    view.setVisible(ids::kUpdateAll, updatesView || queueRunning);
+    const bool ownQueue = queueRunning && agent.updateQueue.labels().button == ids::kUpdateAll;
+    view.setVisible(ids::kUpdateAll, updatesView || ownQueue);
     view.setEnabled(ids::kUpdateAll, !queueRunning && !agent.downloadDisplay.active &&
                                          view.listRowCount(ids::kProductList) > 0);
 }
@@ -65,13 +68,21 @@ void onUpdateAllClicked(Agent& agent, ui::DialogView& view, const std::function<
     if (agent.updateQueue.running() || agent.downloadDisplay.active)
         return;
     download::LibraryUpdatePlan plan = outdatedLibraryFiles(agent);
-    if (plan.files.empty())
+    if (plan.files.empty() || !roomForDownload(agent, view, plan.files))
         return;
     if (agent.message(&view, confirmationText(plan.files.size()), kUpdateAllCaption,
                       ui::mb::kYesNo | ui::mb::kIconQuestion) != ui::kIdYes)
         return;
-    agent.updateQueue.start(std::move(plan.files), std::move(plan.otherProductFiles));
-    view.setEnabled(ids::kUpdateAll, false);
+    startLibraryQueue(agent, view, std::move(plan.files), {}, refreshView, std::move(plan.otherProductFiles));
+}
+
+void startLibraryQueue(Agent& agent, ui::DialogView& view, std::vector<download::DownloadSubject> files,
+                       download::QueueLabels labels, const std::function<void()>& refreshView,
+                       std::vector<std::string> leftAlone)
+{
+    const int button = labels.button;
+    agent.updateQueue.start(std::move(files), std::move(labels), std::move(leftAlone));
+    view.setEnabled(button, false);
     // Each file's end starts the next from its own timer tick, never from inside the
     // display's handling of the end.
     agent.downloadDisplay.queueEnded = [&agent, &view](download::DownloadEnd end) {
@@ -92,7 +103,7 @@ void onUpdateQueueTimer(Agent& agent, ui::DialogView& view, const std::function<
         finishQueue(agent, view, refreshView);
         return;
     }
-    view.setText(ids::kUpdateAll, queue.progressCaption());
+    view.setText(queue.labels().button, queue.progressCaption());
     beginSubjectDownload(agent, view, std::move(*subject));
 }
 

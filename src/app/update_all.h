@@ -3,7 +3,10 @@
 // library fetched again, one after another, through the road of Download File.
 
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "download/update_queue.h"
 #include "ui/dialog_view.h"
 
 namespace qk::app {
@@ -18,6 +21,13 @@ void showUpdateAllButton(Agent& agent, ui::DialogView& view, bool updatesView);
 
 // Asks once, then starts the queue. `refreshView` fills the list again once the queue ends.
 void onUpdateAllClicked(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView);
+
+// Starts the queue of library files (Update All's, or another button's with its own labels)
+// once its question was answered Yes: the button counts the files until the summary, which
+// also names the `leftAlone` files.
+void startLibraryQueue(Agent& agent, ui::DialogView& view, std::vector<download::DownloadSubject> files,
+                       download::QueueLabels labels, const std::function<void()>& refreshView,
+                       std::vector<std::string> leftAlone = {});
 
 // Timer 1161: the next file of the queue, or its end.
 void onUpdateQueueTimer(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView);

@@ -13,10 +13,12 @@ std::string filesText(std::size_t count)
 
 }  // namespace
 
-void UpdateQueue::start(std::vector<DownloadSubject> files, std::vector<std::string> leftAlone)
+void UpdateQueue::start(std::vector<DownloadSubject> files, QueueLabels labels,
+                        std::vector<std::string> leftAlone)
 {
     *this = UpdateQueue{};
     files_ = std::move(files);
+    labels_ = std::move(labels);
     leftAlone_ = std::move(leftAlone);
     running_ = true;
 }
@@ -40,17 +42,18 @@ void UpdateQueue::ended(DownloadEnd end)
 
 std::string UpdateQueue::progressCaption() const
 {
-    return "Updating " + std::to_string(position_) + " of " + std::to_string(files_.size()) + "...";
+    return labels_.gerund + " " + std::to_string(position_) + " of " + std::to_string(files_.size()) + "...";
 }
 
 std::string UpdateQueue::summary() const
 {
-    std::string text = updated_ == 1 ? "1 file was updated." : filesText(updated_) + " were updated.";
+    const std::string& done = labels_.participle;
+    std::string text = updated_ == 1 ? "1 file was " + done + "." : filesText(updated_) + " were " + done + ".";
     if (cancelled_)
-        text = "Updating was canceled. " + text;
+        text = labels_.gerund + " was canceled. " + text;
     if (!failed_.empty()) {
-        text += "\r\n\r\n" + std::string(failed_.size() == 1 ? "This file could not be updated:"
-                                                               : "These files could not be updated:");
+        text += "\r\n\r\n" + std::string(failed_.size() == 1 ? "This file" : "These files") +
+                " could not be " + done + ":";
         for (const std::string& name : failed_)
             text += "\r\n" + name;
     }

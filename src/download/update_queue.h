@@ -8,14 +8,26 @@
 #include <vector>
 
 #include "download/download_display.h"
+#include "ui/resources/main_window.h"
 
 namespace qk::download {
+
+// How a queue shows itself: the button that started it (its caption counts the files
+// while the queue runs, and titles the summary) and the verbs of its texts. Update All's
+// unless a caller says otherwise.
+struct QueueLabels {
+    int button = ui::resources::kUpdateAll;
+    std::string caption = "Update All";
+    std::string gerund = "Updating";    // "Updating 2 of 5...", "Updating was canceled."
+    std::string participle = "updated"; // "2 files were updated.", "could not be updated"
+};
 
 class UpdateQueue {
 public:
     // Starts over with these files; any earlier queue is forgotten. `leftAlone`: files not
     // updated because another product's file of that name is there (named in the summary).
-    void start(std::vector<DownloadSubject> files, std::vector<std::string> leftAlone = {});
+    void start(std::vector<DownloadSubject> files, QueueLabels labels = {},
+               std::vector<std::string> leftAlone = {});
 
     // The next file to fetch, and it becomes the current one; nothing once the queue is
     // through or cancelled.
@@ -34,14 +46,16 @@ public:
     [[nodiscard]] std::size_t updated() const { return updated_; }
     [[nodiscard]] bool cancelled() const { return cancelled_; }
     [[nodiscard]] const std::vector<std::string>& failedFiles() const { return failed_; }
+    [[nodiscard]] const QueueLabels& labels() const { return labels_; }
 
-    // "Updating 2 of 5..." while the queue runs.
+    // "Updating 2 of 5..." (in the labels' words) while the queue runs.
     [[nodiscard]] std::string progressCaption() const;
     // The one message at the end: how many files were updated, and which were not.
     [[nodiscard]] std::string summary() const;
 
 private:
     std::vector<DownloadSubject> files_;
+    QueueLabels labels_;
     std::size_t position_ = 0;
     std::size_t updated_ = 0;
     std::vector<std::string> failed_;

@@ -52,6 +52,7 @@ DialogResource buildMainWindow()
         control(kOpenFileFolder, K::PushButton, "Open File Folder", 461, 279, 63, 14),
         control(kSelectFolder, K::PushButton, "Select", 527, 279, 50, 14),
         control(kUpdateAll, K::PushButton, "Update All", 461, 298, 116, 14, {.visible = false}),
+        control(kDownloadAll, K::PushButton, "Download All", 348, 298, 109, 14, {.visible = false}),
         control(kProductSupport, K::PushButton, "Product Support", 338, 322, 71, 14),
         control(kExit, K::PushButton, "Exit", 537, 322, 50, 14),
     };

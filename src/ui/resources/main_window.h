@@ -47,6 +47,8 @@ inline constexpr int kOpenFileFolder = 1130;
 inline constexpr int kSelectFolder = 1128;
 // Shown in the "Updates Available" view only.
 inline constexpr int kUpdateAll = 1160;
+// Shown in the "My Library" view only.
+inline constexpr int kDownloadAll = 1162;
 
 // Bottom row
 inline constexpr int kProductSupport = 1152;

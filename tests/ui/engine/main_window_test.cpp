@@ -94,8 +94,9 @@ TEST_F(MainWindowTest, ControlsSitWhereTheTablePutsThem)
 
 TEST_F(MainWindowTest, EveryControlHasItsKindTextAndInitialState)
 {
-    // The window's own 33 controls and Update All, which shows in the updates view only.
-    EXPECT_EQ(mainWindowResource().controls.size(), 34u);
+    // The window's own 33 controls, Update All (updates view only) and Download All (library
+    // view only).
+    EXPECT_EQ(mainWindowResource().controls.size(), 35u);
     for (const ControlSpec& control : mainWindowResource().controls)
         EXPECT_NE(dialog.control(control.id), nullptr) << control.id;
 
@@ -111,6 +112,7 @@ TEST_F(MainWindowTest, EveryControlHasItsKindTextAndInitialState)
     EXPECT_FALSE(dialog.isVisible(kFileStatusWithBox));
     EXPECT_TRUE(dialog.isVisible(kFileStatus));
     EXPECT_FALSE(dialog.isVisible(kUpdateAll));
+    EXPECT_FALSE(dialog.isVisible(kDownloadAll));
 
     EXPECT_EQ(dialog.text(kStatusText), "Please select the Login button login or to create an account.");
     EXPECT_EQ(dialog.text(kCheckout), "Checkout (0) Items");
