@@ -6,6 +6,8 @@
 #include "store/session.h"
 #include "app/app_state.h"
 #include "app/current_product.h"
+#include "app/library_keeper.h"
+#include "app/offline_window.h"
 #include "commerce/cart.h"
 #include "commerce/checkout.h"
 #include "download/download_display.h"
@@ -44,9 +46,11 @@ public:
     Agent(Deployment deploymentSettings, Services platformServices)
         : deployment(std::move(deploymentSettings)),
           settings(deployment.settingsDir),
-          services(std::move(platformServices))
+          services(std::move(platformServices)),
+          libraryKeeper(deployment.settingsDir)
     {
         downloadJob.caFile = deployment.caFile;
+        deployment.exchangeObserver = &libraryKeeper;
     }
 
     Agent(const Agent&) = delete;
@@ -65,6 +69,8 @@ public:
     download::DownloadDisplay downloadDisplay;
     download::UpdateQueue updateQueue;
     Services services;
+    LibraryKeeper libraryKeeper;  // the copy of the library, and pictures offline
+    OfflineState offlineState;    // the window shows the copy: the retries
 
     // Shows a message through the agent's message box.
     int message(ui::DialogView* owner, const std::string& text, const char* caption,
