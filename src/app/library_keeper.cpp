@@ -31,10 +31,11 @@ void LibraryKeeper::exchanged(std::string_view action, bool secure, std::string_
         return;  // pictures and the notification say nothing about the store's scripts
     if (!reached)
         unreachable_ = true;
-    // Only a keeper needs the replies; a large catalog is not held twice for nothing.
-    if (!keeping_ || !reached)
+    if (!reached)
         return;
-    if (action == kCatalogAction)
+    // The purchases reply comes before the refresh knows whose login it is (settle); the
+    // catalog, which may be large, is held only by a keeper.
+    if (action == kCatalogAction && keeping_)
         catalogReply_ = std::string(reply);
     else if (action == kPurchasesAction)
         purchasesReply_ = std::string(reply);
@@ -44,10 +45,9 @@ void LibraryKeeper::settle(const SettingsStore& settings, const Session& session
 {
     const std::optional<std::string> saved = savedLoginEmail(settings);
     const bool keep = saved && *saved == session.email && session.hasUsableLogin();
-    if (!keep || email_ != session.email) {
-        catalogReply_.reset();
+    catalogReply_.reset();
+    if (!keep)
         purchasesReply_.reset();
-    }
     keeping_ = keep;
     email_ = keep ? session.email : std::string();
     if (!writing_)
