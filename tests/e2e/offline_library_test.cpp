@@ -210,6 +210,23 @@ TEST_F(OfflineLibraryTest, StartWithoutTheStoreShowsTheKeptLibraryAndOpensItsFil
     EXPECT_EQ(fs::path(shell_.opened.back()), downloadFolder() / kOwnedFile);
 }
 
+TEST_F(OfflineLibraryTest, AStoreThatNeverFinishesItsHandshakeIsOutOfReachAfterTheConnectTime)
+{
+    runOnline();
+    program_.reset();
+
+    // Connections are taken into the listening queue but never answered.
+    int silentPort = 0;
+    const int silent = net::listenLoopback(silentPort);
+    ASSERT_GE(silent, 0);
+    Deployment deployment = unreachable();
+    deployment.storeHttpsPort = silentPort;
+    deployment.storeConnectSeconds = 1;
+    start(deployment);
+    EXPECT_TRUE(waitFor([&] { return seen(main(), ids::kStatusText).starts_with("The store could not be reached."); }));
+    ::close(silent);
+}
+
 TEST_F(OfflineLibraryTest, TheStoreComingBackBringsTheNormalWindowAndRenewsTheCopy)
 {
     runOnline();
