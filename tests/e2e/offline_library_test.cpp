@@ -71,6 +71,7 @@ public:
     [[nodiscard]] int port() const { return acceptor_.port(); }
     [[nodiscard]] int dropped() const { return dropped_.load(); }
     void open() { open_.store(true); }
+    void close() { open_.store(false); }
 
 private:
     void serve(int client)
@@ -255,6 +256,28 @@ TEST_F(OfflineLibraryTest, TheStoreComingBackBringsTheNormalWindowAndRenewsTheCo
     EXPECT_TRUE(waitFor([&] { return enabled(window, ids::kDownloadFile); }));
     EXPECT_NE(fs::last_write_time(copyFolder() / "library"), keptAt) << "the copy renewed";
     grab("back_online.png");
+}
+
+TEST_F(OfflineLibraryTest, ALaterRefreshWithoutTheStoreKeepsTheWindowAsItWas)
+{
+    StoreGate gate(store_.httpsPort());
+    gate.open();
+    Deployment deployment = online();
+    deployment.storeHttpsPort = gate.port();
+    start(deployment);
+    QWidget& window = main();
+    ASSERT_TRUE(waitFor([&] { return seen(window, ids::kStatusText) == kWelcome && !rows(window, ids::kProductList).empty(); }));
+    const auto shownRows = rows(window, ids::kProductList);
+
+    gate.close();
+    program_->window().refreshStore();  // as after a checkout
+    EXPECT_EQ(rows(window, ids::kProductList), shownRows);
+    EXPECT_EQ(seen(window, ids::kStatusText), kWelcome);
+    // The orders the window showed are still there to download from.
+    clickRow(window, ids::kProductList, "* Classic Trainer 1998");
+    clickRow(window, ids::kProductList, kOwnedRow);
+    EXPECT_TRUE(waitFor([&] { return enabled(window, ids::kDownloadFile); })) << "still owned";
+    EXPECT_TRUE(windows_.allMet());
 }
 
 TEST_F(OfflineLibraryTest, LogoutRemovesTheCopy)
