@@ -99,8 +99,12 @@ bool MainWindow::showWithoutStore(Purchases shownPurchases)
     if (closeRequested_)
         return false;
     std::optional<LibraryCopy> copy = agent_.libraryKeeper.copyFor(agent_.settings);
-    if (!copy || !takeLibraryCopy(agent_, *copy))
+    if (!copy)
         return false;
+    if (!takeLibraryCopy(agent_, *copy)) {
+        agent_.libraryKeeper.discard();  // it reads, but holds no library to show
+        return false;
+    }
     agent_.appState.downloadBase = readDownloadBase(agent_.settings, agent_.deployment);
     view.setTitle(windowTitle(agent_.appState.vendorName));
     rebuildList();
