@@ -6,6 +6,8 @@
 #include "store/session.h"
 #include "app/app_state.h"
 #include "app/current_product.h"
+#include "app/library_keeper.h"
+#include "app/offline_window.h"
 #include "commerce/cart.h"
 #include "commerce/checkout.h"
 #include "download/download_display.h"
@@ -45,9 +47,11 @@ public:
     Agent(Deployment deploymentSettings, Services platformServices)
         : deployment(std::move(deploymentSettings)),
           settings(deployment.settingsDir),
-          services(std::move(platformServices))
+          services(std::move(platformServices)),
+          libraryKeeper(deployment.settingsDir)
     {
         downloadJob.caFile = deployment.caFile;
+        deployment.exchangeObserver = &libraryKeeper;
     }
 
     Agent(const Agent&) = delete;
@@ -68,6 +72,8 @@ public:
     Services services;
     // Where the free space of the download folder is read; null: the system's own.
     platform::FreeSpace* freeSpace = nullptr;
+    LibraryKeeper libraryKeeper;  // the copy of the library, and pictures offline
+    OfflineState offlineState;    // the window shows the copy: the retries
 
     // Shows a message through the agent's message box.
     int message(ui::DialogView* owner, const std::string& text, const char* caption,

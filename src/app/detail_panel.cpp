@@ -150,7 +150,9 @@ void showPicture(Agent& agent, ui::DialogView& view, const ProductRecord& record
     const std::string path = productPicturePath(agent.appState.vendorId, record.productId(),
                                                 agent.currentProduct.priceText == "legacy");
     // A picture that cannot be fetched or decoded leaves the frame empty.
-    view.setPicture(ids::kPictureFrame, 0, 0, fetchStorePicture(agent.deployment, path));
+    view.setPicture(ids::kPictureFrame, 0, 0,
+                    agent.libraryKeeper.productPicture(agent.deployment, record.productId(), path,
+                                                       agent.currentProduct.owned));
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ void MainWindow::logoutClicked()
     agent_.session.emailShown.clear();
     clearCart(agent_);
     logout(agent_);
+    agent_.libraryKeeper.discard();
     agent_.appState.loggedIn = false;
     agent_.appState.selectedProduct = -1;
     showSelectedProduct(agent_, view);

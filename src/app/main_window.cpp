@@ -7,6 +7,7 @@
 #include "app/download_access.h"
 #include "app/download_all.h"
 #include "app/notifications.h"
+#include "app/offline_window.h"
 #include "app/panel_mode.h"
 #include "app/product_list.h"
 #include "app/purchase_access.h"
@@ -64,7 +65,8 @@ void MainWindow::initialise()
     view.setFont(ids::kPriceNote, "Arial", 11, 400);
     if (!closeRequested_)
         view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
-                        fetchStorePicture(agent_.deployment, vendorLogoPath(agent_.appState.vendorId)));
+                        agent_.libraryKeeper.vendorLogo(agent_.deployment,
+                                                        vendorLogoPath(agent_.appState.vendorId)));
     agent_.appState.mainWindowReady = true;
     if (firstPaintHeld_ && !quitRequested_) {
         firstPaintHeld_ = false;
@@ -76,6 +78,7 @@ void MainWindow::quit(int code)
 {
     quitRequested_ = true;
     quitCode_ = code;
+    agent_.libraryKeeper.stopWriting();
     if (view_)
         view_->postQuit(code);
 }
@@ -87,8 +90,15 @@ std::string MainWindow::windowTitle(const std::string& vendorName)
 
 void MainWindow::onCommand(int controlId, Notify code, int index)
 {
-    if (!view_)
+    if (!view_ || refusedOffline(agent_, controlId))
         return;
+    dispatchCommand(controlId, code, index);
+    if (view_)
+        holdOfflineControls(agent_, *view_);
+}
+
+void MainWindow::dispatchCommand(int controlId, Notify code, int index)
+{
     ui::DialogView& view = *view_;
     switch (controlId) {
     case ui::kCancelCommand:
@@ -180,12 +190,21 @@ void MainWindow::onTimer(int timerId)
     }
     if (timerId == ids::kUpdateQueueTimer && view_)
         onUpdateQueueTimer(agent_, *view_, [this] { categoryChanged(); });
+    if (timerId == kOfflineRetryTimer && view_ && onOfflineRetryTimer(agent_, *view_)) {
+        agent_.appState.shownRow = -1;
+        refreshStore();
+    }
 }
 
 void MainWindow::onFirstPaint()
 {
     if (agent_.appState.firstPaintDone || !view_)
         return;
+    // Offline the store has no notification to give: asked once it is back.
+    if (agent_.libraryKeeper.offline) {
+        notificationDeferred_ = true;
+        return;
+    }
     // A window on screen before its start-up ends is painted while the start-up asks
     // the store: the notification comes after the start-up's requests, as it always has.
     if (!agent_.appState.mainWindowReady) {

@@ -8,6 +8,10 @@
 
 #include "ui/dialog_view.h"
 
+namespace qk {
+class Purchases;
+}
+
 namespace qk::app {
 
 class Agent;
@@ -64,6 +68,12 @@ private:
     // Update All and Download All as the view and what is being fetched allow.
     void showQueueButtons();
 
+    // The command's own work, before the offline window holds its controls again.
+    void dispatchCommand(int controlId, ui::Notify code, int index);
+
+    // The store did not answer the login step: the window keeps what it shows, or opens
+    // the saved login's copy at start-up. false: neither, the refresh goes on.
+    bool showWithoutStore(Purchases shownPurchases);
     // refreshStore's steps after the store set-up and the login display.
     bool loadCatalog();
     void rebuildList();
@@ -74,6 +84,7 @@ private:
     bool firstPaintHeld_ = false;  // painted before the start-up had finished
     bool quitRequested_ = false;
     bool closeRequested_ = false;  // Exit, the close box or the system: not a fatal message
+    bool notificationDeferred_ = false;  // first painted offline: asked once back online
     int quitCode_ = 0;
 };
 

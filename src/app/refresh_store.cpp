@@ -1,10 +1,14 @@
 // The start-up and refresh sequence of the main window.
 #include <algorithm>
+#include <ctime>
+#include <optional>
 
 #include "app/account_access.h"
 #include "app/agent.h"
 #include "app/detail_panel.h"
 #include "app/download_all.h"
+#include "app/library_keeper.h"
+#include "app/offline_window.h"
 #include "app/main_window.h"
 #include "app/panel_mode.h"
 #include "app/product_list.h"
@@ -31,6 +35,7 @@ void MainWindow::refreshStore()
 {
     ui::DialogView& view = *view_;
     AppState& state = agent_.appState;
+    LibraryKeeper& keeper = agent_.libraryKeeper;
 
     state.vendorName = withoutNulBytes(kVendor.name);
     state.vendorId = withoutNulBytes(kVendor.id);
@@ -43,7 +48,14 @@ void MainWindow::refreshStore()
         return;
     }
 
-    if (!showLoginStatus()) {
+    // What the window lists now, should the store turn out to be out of reach.
+    Purchases shownPurchases = agent_.purchases;
+    keeper.beginRefresh();
+    const bool loggedIn = showLoginStatus();
+    if (keeper.storeUnreachable() && showWithoutStore(std::move(shownPurchases)))
+        return;
+    keeper.settle(agent_.settings, agent_.session);
+    if (!loggedIn) {
         agent_.message(&view,
                        "We could not log you into your Varnel account. Please select the Login "
                        "option in the main screen.",
@@ -62,17 +74,67 @@ void MainWindow::refreshStore()
         return;
 
     view.setTitle(windowTitle(state.vendorName));
+    if (keeper.offline)
+        leaveOffline(agent_, view);
     rebuildList();
+    const bool wholeLibrary = state.productCount > 0 && agent_.purchases.purchasesLoaded;
+    if (!quitRequested_ && wholeLibrary)
+        keeper.renew(static_cast<std::int64_t>(std::time(nullptr)));
+    if (notificationDeferred_ && !quitRequested_) {
+        notificationDeferred_ = false;
+        onFirstPaint();
+    }
+}
+
+bool MainWindow::showWithoutStore(Purchases shownPurchases)
+{
+    ui::DialogView& view = *view_;
+    // A window that already shows a library keeps it: the store is only away for now.
+    if (agent_.appState.columnsReady && !agent_.appState.products.empty()) {
+        agent_.purchases = std::move(shownPurchases);
+        if (agent_.libraryKeeper.offline)
+            stayOffline(agent_, view);
+        return true;
+    }
+    // At start-up: the saved login's copy, when there is one.
+    if (closeRequested_)
+        return false;
+    std::optional<LibraryCopy> copy = agent_.libraryKeeper.copyFor(agent_.settings);
+    if (!copy)
+        return false;
+    if (!takeLibraryCopy(agent_, *copy)) {
+        agent_.libraryKeeper.discard();  // it reads, but holds no library to show
+        return false;
+    }
+    agent_.appState.downloadBase = readDownloadBase(agent_.settings, agent_.deployment);
+    view.setTitle(windowTitle(agent_.appState.vendorName));
+    rebuildList();
+    showOfflineWindow(agent_, view);
+    return true;
 }
 
 bool MainWindow::loadCatalog()
 {
     ui::DialogView& view = *view_;
-    // The window's table points into the catalog that is about to be replaced.
-    agent_.appState.products.clear();
-    agent_.appState.selectedProduct = -1;
+    // The window's table points into the catalog's records, which are moved aside (not
+    // copied: their addresses stay) until the reply shows whether they are replaced.
+    Catalog shown = std::move(agent_.catalog);
+    agent_.catalog.catalogRecords.clear();
+    agent_.catalog.catalogLoaded = shown.catalogLoaded;
+    const int shownCount = agent_.appState.productCount;
     std::string header;
     const int count = fetchCatalog(agent_.deployment, agent_.session, agent_.catalog, header);
+    if (agent_.libraryKeeper.storeUnreachable() && agent_.appState.columnsReady &&
+        !agent_.appState.products.empty()) {
+        // The store went away during the refresh: the window stays as it was.
+        agent_.catalog = std::move(shown);
+        agent_.appState.productCount = shownCount;
+        if (agent_.libraryKeeper.offline)
+            stayOffline(agent_, view);
+        return false;
+    }
+    agent_.appState.products.clear();
+    agent_.appState.selectedProduct = -1;
     agent_.appState.productCount = count;
     switch (count) {
     case 0:

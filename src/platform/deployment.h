@@ -10,6 +10,7 @@
 namespace qk {
 
 namespace platform {
+class ExchangeObserver;
 class ExchangeWait;
 }
 
@@ -25,6 +26,16 @@ struct Deployment {
     // How the thread that asks for a store exchange waits for it (the agent's window
     // keeps painting); null: the exchange runs on the calling thread. Not owned.
     platform::ExchangeWait* exchangeWait = nullptr;
+    // Told of every store exchange (whether the store was reached); null: nobody. Not
+    // owned.
+    platform::ExchangeObserver* exchangeObserver = nullptr;
+    // Seconds to reach the store (name, connection, TLS handshake) before it counts as
+    // out of reach, so a start-up without a network knows it within ten seconds.
+    int storeConnectSeconds = 8;
+    // While the store is out of reach the agent tries it again after the first delay,
+    // each delay twice the one before, up to the longest (milliseconds).
+    int offlineRetryFirstMs = 30 * 1000;
+    int offlineRetryLongestMs = 5 * 60 * 1000;
 
     // The compiled-in defaults with the environment's overrides applied.
     static Deployment fromEnvironment();

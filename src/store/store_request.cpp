@@ -10,6 +10,7 @@
 #include <new>
 
 #include "platform/curl_global.h"
+#include "platform/exchange_observer.h"
 #include "platform/exchange_wait.h"
 
 namespace qk {
@@ -162,6 +163,10 @@ int StoreRequest::send()
 {
     int result = kSent;
     platform::runExchange(deployment_.exchangeWait, [this, &result] { result = exchange(); });
+    if (deployment_.exchangeObserver) {
+        const std::string_view action = std::string_view(body).substr(0, body.find('&'));
+        deployment_.exchangeObserver->exchanged(action, secure == 1, reply, storeReached);
+    }
     return result;
 }
 
@@ -170,6 +175,7 @@ int StoreRequest::exchange()
     reply.clear();
     hasReply = 0;
     replyBytes = 0;
+    storeReached = false;
 
     platform::ensureCurlInitialised();
     EasyHandle easy(curl_easy_init());
@@ -211,7 +217,8 @@ int StoreRequest::exchange()
               curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
               // The platform client gives up on a peer that stops answering; without this
               // a server that accepts and then stays silent would hang the window forever.
-              curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(giveUpSeconds)) == CURLE_OK &&
+              curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT,
+                               static_cast<long>(std::min(giveUpSeconds, deployment_.storeConnectSeconds))) == CURLE_OK &&
               // A peer that keeps the idle watch quiet with a byte now and then still
               // cannot hold the window for longer than this.
               curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(deadlineSeconds)) == CURLE_OK &&
@@ -255,6 +262,11 @@ int StoreRequest::exchange()
     const CURLcode outcome = curl_easy_perform(h);
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    // Reached once the connection stood (through a proxy: the tunnel and the store's
+    // handshake in it); what failed after that was the store's doing, not the network's.
+    curl_off_t connected = 0;
+    curl_easy_getinfo(h, isSecure ? CURLINFO_APPCONNECT_TIME_T : CURLINFO_CONNECT_TIME_T, &connected);
+    storeReached = outcome == CURLE_OK || connected > 0;
     const bool endUnproved = isSecure && !bodyEnd.byLength && !bodyEnd.noBody && !tlsClose.closeNotifySeen;
     // 407 comes only from a proxy that wants credentials (a proxy for plain requests
     // answers in place of the store): the store was never reached.

@@ -61,6 +61,10 @@ public:
     // post-processing answer, the notification): callers of those set this cap.
     static constexpr std::size_t kTextReplyMaxBytes = 1024 * 1024;
     std::size_t maxReplyBytes = kMaxReplyBytes;
+    // After send: a connection to the store was made (for `secure`, its TLS handshake
+    // finished). false: refused, unknown host, failed handshake, time-out while
+    // connecting: no reply at all could have come.
+    bool storeReached = false;
 
     void setUrl(std::string_view absoluteUrl) { url = absoluteUrl; }
 

@@ -56,6 +56,8 @@ public:
     virtual void centreOver(DialogView* owner) = 0;  // nullptr: the desktop
     // Ends the application's event loop with `code` (the quit message).
     virtual void postQuit(int code) = 0;
+    // true while another window (a dialog, a message box) is modal over the application.
+    [[nodiscard]] virtual bool anotherWindowModal() const { return false; }
 
     // Any control
     virtual void setText(int id, const std::string& text) = 0;

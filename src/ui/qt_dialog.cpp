@@ -9,6 +9,7 @@
 #include "platform/text_encoding.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -335,6 +336,12 @@ void QtDialog::centreOver(DialogView* owner)
     const QRect over = ownerWidget ? ownerWidget->frameGeometry() : availableAreaFor(nullptr);
     if (!over.isEmpty())
         placeCentred(window_, over, ownerWidget);
+}
+
+bool QtDialog::anotherWindowModal() const
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal != nullptr && modal != window_;
 }
 
 void QtDialog::postQuit(int code)

@@ -44,6 +44,7 @@ public:
     void endDialog(int result) override;
     void centreOver(DialogView* owner) override;
     void postQuit(int code) override;
+    [[nodiscard]] bool anotherWindowModal() const override;
 
     // Any control. Enabled and visible are the control's own flags, whatever its window's.
     void setText(int id, const std::string& text) override;
