@@ -266,9 +266,13 @@ void beginFileDownload(DownloadDisplay& display, DownloadWindow& window)
     std::uint64_t expectedSize = leadingCount(subject.sizeText);
     if (expectedSize == 0)
         expectedSize = subject.byteCount;
-    PartialPlan plan{subject.version, subject.byteCount, display.queueEnded != nullptr};
-    plan.record = DownloadRecord{subject.productName, subject.productId, subject.fileName, subject.version};
-    plan.now = window.now;
+    const PartialPlan plan{
+        .version = subject.version,
+        .orderedSize = subject.byteCount,
+        .keepsOldCopy = display.queueEnded != nullptr,
+        .record = DownloadRecord{subject.productName, subject.productId, subject.fileName, subject.version},
+        .now = window.now,
+    };
     if (startDownload(window.job, window.session.hasLogin, display.folder, url, subject.fileName, expectedSize,
                       plan) != 1) {
         reportFailure(display, window, kStartError, "Error");

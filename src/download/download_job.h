@@ -30,9 +30,9 @@ struct PartialPlan {
     bool keepsOldCopy = false;
     // The record written beside the file by the worker, right after the rename and before
     // "Completed" is published, so the file is never seen without it; none when unset.
-    std::optional<DownloadRecord> record;
+    std::optional<DownloadRecord> record = std::nullopt;
     // The record's moment; the system clock when empty.
-    std::function<std::time_t()> now;
+    std::function<std::time_t()> now = nullptr;
 };
 
 struct DownloadJob {

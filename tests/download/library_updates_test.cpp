@@ -142,7 +142,7 @@ TEST_F(LibraryUpdates, ASharedFileNameIsQueuedOnceAndAnotherProductsFileIsLeftAl
     EXPECT_EQ(plan.otherProductFiles, std::vector<std::string>{"shared.zip"});
 
     UpdateQueue queue;
-    queue.start(plan.files, plan.otherProductFiles);
+    queue.start(plan.files, {}, plan.otherProductFiles);
     ASSERT_TRUE(queue.next());
     queue.ended(DownloadEnd::Completed);
     EXPECT_FALSE(queue.next());
