@@ -140,11 +140,13 @@ TEST(ExchangeWait, StatusIsPaintedBeforeTheExchangeAndTheCursorShowsOnlyOnLongWa
     const int paintsBefore = status.paints;
     int paintsAtStart = -1;
     std::atomic<bool> cursorDuring{false};
+    std::atomic<int> looks{0};
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
         const QCursor* cursor = QGuiApplication::overrideCursor();
         if (cursor && cursor->shape() == Qt::WaitCursor)
             cursorDuring = true;
+        ++looks;
     });
     probe.start(5);
     // A long exchange: it lasts until the wait cursor was seen.
@@ -157,9 +159,13 @@ TEST(ExchangeWait, StatusIsPaintedBeforeTheExchangeAndTheCursorShowsOnlyOnLongWa
     EXPECT_TRUE(cursorCame);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
-    // A short one, over long before the cursor's delay.
+    // A short one: over once the probe has looked twice (some 10 ms), long before the
+    // cursor's delay.
     cursorDuring = false;
-    wait.run([] {});
+    looks = 0;
+    bool looked = false;
+    wait.run([&] { looked = waitOn([&] { return looks.load() >= 2; }); });
+    EXPECT_TRUE(looked);
     EXPECT_FALSE(cursorDuring.load());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
