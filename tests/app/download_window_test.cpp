@@ -11,8 +11,8 @@
 
 #include "download/download_display.h"
 #include "download/download_record.h"
-#include "generated_content.h"
 #include "main_window_fixture.h"
+#include "support/served_file.h"
 #include "ui/resources/login_dialog.h"
 
 namespace qk::test {
@@ -23,24 +23,6 @@ using ::testing::ElementsAre;
 using namespace std::chrono_literals;
 
 constexpr std::uint64_t kSkylaneSize = 5242880;
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-::testing::AssertionResult holdsGeneratedFile(const fs::path& path, std::uint64_t size)
-{
-    const std::string bytes = readAll(path);
-    if (bytes.size() != size)
-        return ::testing::AssertionFailure() << path << " holds " << bytes.size() << " bytes, not " << size;
-    std::string expected(bytes.size(), '\0');
-    demo::fillContent(0, expected.data(), expected.size());
-    if (bytes != expected)
-        return ::testing::AssertionFailure() << path << " differs from the served file";
-    return ::testing::AssertionSuccess();
-}
 
 class DownloadWindowTest : public MainWindowTest {
 protected:
@@ -143,7 +125,7 @@ TEST_F(DownloadWindowTest, CompletedDownloadIsRecordedShownAndOnlyThenOpened)
     tick();  // the final step
     EXPECT_THAT(shell_.opened, ElementsAre(file.string()));
     EXPECT_TRUE(recordedAtOpen);
-    EXPECT_TRUE(holdsGeneratedFile(file, kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(file, kSkylaneSize));
     EXPECT_EQ(fileStatus(), "File: Skylane182Deluxe.zip\r\nDownloaded on: " +
                                 std::string(download::recordValue((*lines)[3])) +
                                 "\r\nVersion Downloaded: 2.1\r\nAvailable Version: 2.1");
@@ -265,7 +247,7 @@ TEST_F(DownloadWindowTest, PrimaryFailureIsRetriedOnceOnTheSecondaryWithoutAskin
     ASSERT_EQ(fromSecondary.size(), 1u);
     EXPECT_EQ(fromSecondary[0].target, "/sendfile.php?id=Skylane182Deluxe.zip");
     EXPECT_EQ(fromSecondary[0].header("Range"), "bytes=0-");
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
     EXPECT_EQ(shell_.opened.size(), 1u);
     EXPECT_EQ(agent_->downloadDisplay.retryStage, 0) << "a completion resets the retry";
 }
@@ -302,7 +284,7 @@ TEST_F(DownloadWindowTest, SecondFailureShowsTheMessageOnceAndRetriesNoMore)
     ASSERT_TRUE(runToTheEnd());
     ASSERT_TRUE(store_.control("primary", "up"));
     EXPECT_EQ(requestsOn("file2").size(), 1u);
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
 }
 
 TEST_F(DownloadWindowTest, SecondFileOfAMultiFileProductIsAskedForAsPidColonOne)
@@ -320,7 +302,7 @@ TEST_F(DownloadWindowTest, SecondFileOfAMultiFileProductIsAskedForAsPidColonOne)
     EXPECT_EQ(view().text(ids::kFileStatusWithBox), "GrandCanyonPart2.zip\r\nFile Size: 2.00 MB");
     ASSERT_TRUE(runToTheEnd());
 
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "GrandCanyonPart2.zip", 2097152));
+    EXPECT_TRUE(holdsServedFile(folder() / "GrandCanyonPart2.zip", 2097152));
     EXPECT_TRUE(fs::exists(folder() / "GrandCanyonPart2.zip.cfg"));
     EXPECT_TRUE(view().isVisible(ids::kFileStatusWithBox));
     EXPECT_FALSE(view().isVisible(ids::kFileStatus));
@@ -359,7 +341,7 @@ TEST_F(DownloadWindowTest, PostProcessingRunsFirstAndItsFailureOnlyWarns)
     EXPECT_EQ(box_.calls[0].flags, ui::mb::kIconExclamation);
     ASSERT_EQ(box_.calls.size(), 2u);
     EXPECT_EQ(box_.calls[1].caption, "File Already Exists");
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Airliner737Pro.zip", 8388608));
+    EXPECT_TRUE(holdsServedFile(folder() / "Airliner737Pro.zip", 8388608));
 }
 
 TEST_F(DownloadWindowTest, UnusableLoginSkipsPostProcessingWarnsAndGoesOnToTheLogin)
@@ -404,7 +386,7 @@ TEST_F(DownloadWindowTest, ExistingFileIsReplacedOnlyOnYesAndFetchedFromByteZero
     const auto fetched = requestsOn("file1");
     ASSERT_EQ(fetched.size(), 1u);
     EXPECT_EQ(fetched[0].header("Range"), "bytes=0-");
-    EXPECT_TRUE(holdsGeneratedFile(file, kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(file, kSkylaneSize));
 }
 
 TEST_F(DownloadWindowTest, AnEmptyRecordStaysANonEmptyOneGoesBeforeTheDownload)
@@ -427,9 +409,19 @@ TEST_F(DownloadWindowTest, AnEmptyRecordStaysANonEmptyOneGoesBeforeTheDownload)
     clickCancel();
     ASSERT_TRUE(runToTheEnd());
 
+    // The file server keeps its reply back (far longer than the test looks): the new
+    // download has not really started, and cancelled so, it leaves the record alone.
     std::ofstream(record, std::ios::binary) << "vnproduct=Classic Trainer 1998\r\n";
+    ASSERT_TRUE(store_.control("fileid", "-stall120000"));
     clickDownload();
     EXPECT_TRUE(fs::exists(record)) << "kept until the download has really started";
+    clickCancel();
+    ASSERT_TRUE(runToTheEnd());
+    EXPECT_FALSE(agent_->downloadJob.replyAccepted.load());
+    EXPECT_TRUE(fs::exists(record)) << "a download cancelled before the reply";
+
+    ASSERT_TRUE(store_.control("fileid", "-hold0"));
+    clickDownload();
     ASSERT_TRUE(waitForTheReply());
     EXPECT_FALSE(fs::exists(record));
     clickCancel();
@@ -442,7 +434,7 @@ TEST_F(DownloadWindowTest, LegacyProductDownloadsLikeAnyOtherAndFreeOnesAreServe
     startOn("* Classic Trainer 1998");
     clickDownload();
     ASSERT_TRUE(runToTheEnd());
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "ClassicTrainer1998.zip", 1048576));
+    EXPECT_TRUE(holdsServedFile(folder() / "ClassicTrainer1998.zip", 1048576));
     EXPECT_TRUE(fs::exists(folder() / "ClassicTrainer1998.zip.cfg"));
     EXPECT_TRUE(box_.calls.empty());
 
@@ -458,7 +450,7 @@ TEST_F(DownloadWindowTest, LegacyProductDownloadsLikeAnyOtherAndFreeOnesAreServe
                                       "FlightLogbook.zip", 524288),
               1);
     ASSERT_TRUE(waitForWorker());
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "FlightLogbook.zip", 524288));
+    EXPECT_TRUE(holdsServedFile(folder() / "FlightLogbook.zip", 524288));
 }
 
 TEST_F(DownloadWindowTest, RedirectingFileServerStillGivesTheExactFile)
@@ -470,7 +462,7 @@ TEST_F(DownloadWindowTest, RedirectingFileServerStillGivesTheExactFile)
     EXPECT_TRUE(box_.calls.empty());
     EXPECT_EQ(requestsOn("file1").size(), 3u);
     EXPECT_TRUE(requestsOn("file2").empty());
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
 }
 
 TEST_F(DownloadWindowTest, DoubleClickStartsOneDownload)
@@ -484,7 +476,7 @@ TEST_F(DownloadWindowTest, DoubleClickStartsOneDownload)
     EXPECT_EQ(requestsOn("https", "/vngetfile.asp").size(), 1u);
     EXPECT_EQ(requestsOn("file1").size(), 1u);
     EXPECT_EQ(shell_.opened.size(), 1u);
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
 }
 
 TEST_F(DownloadWindowTest, UnsafeStoreFileNamesGiveTheInitialisationMessage)
@@ -560,7 +552,7 @@ TEST_F(DownloadWindowTest, ARecordThatCannotBeWrittenFailsTheDownloadWithItsCaus
     ASSERT_EQ(box_.calls.size(), 1u);
     EXPECT_EQ(box_.calls[0].text, std::string(download::kDownloadError) + " The record of the file could not be written.");
     EXPECT_FALSE(fs::exists(folder() / "Skylane182Deluxe.zip"));
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip.part", kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip.part", kSkylaneSize));
     EXPECT_TRUE(fs::is_directory(folder() / "Skylane182Deluxe.zip.cfg"));
     EXPECT_TRUE(shell_.opened.empty());
     for (const auto& request : store_.requests())
@@ -574,7 +566,7 @@ TEST_F(DownloadWindowTest, ARecordThatCannotBeWrittenFailsTheDownloadWithItsCaus
     ASSERT_TRUE(runToTheEnd());
     EXPECT_TRUE(box_.calls.empty());
     EXPECT_LE(agent_->downloadJob.bytesReceived.load(), 1u);
-    EXPECT_TRUE(holdsGeneratedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
+    EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", kSkylaneSize));
     EXPECT_EQ(shell_.opened.size(), 1u);
 }
 

@@ -6,10 +6,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 
-#include "generated_content.h"
 #include "main_window_fixture.h"
+#include "support/request_log.h"
+#include "support/served_file.h"
 
 namespace qk::test {
 namespace {
@@ -42,24 +42,7 @@ protected:
         return runWindowUntil([this] { return !agent_->downloadDisplay.active; }, "the download on screen");
     }
 
-    std::vector<LoggedRequest> requestsOn(const std::string& server)
-    {
-        std::vector<LoggedRequest> found;
-        for (auto& request : store_.requests()) {
-            if (request.server == server)
-                found.push_back(request);
-        }
-        return found;
-    }
-
-    bool holdsTheServedFile()
-    {
-        std::ifstream in(downloaded(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-        std::string expected(kSkylaneSize, '\0');
-        demo::fillContent(0, expected.data(), expected.size());
-        return bytes == expected;
-    }
+    std::vector<LoggedRequest> requestsOn(std::string_view server) { return requestsMatching(store_, {.server = server}); }
 };
 
 TEST_F(HttpsDownloadWindowTest, WithTheTlsPrimaryDownTheRetryGoesToTheTlsSecondary)
@@ -77,7 +60,7 @@ TEST_F(HttpsDownloadWindowTest, WithTheTlsPrimaryDownTheRetryGoesToTheTlsSeconda
     EXPECT_EQ(fromSecondary[0].target, "/sendfile.php?id=Skylane182Deluxe.zip");
     EXPECT_EQ(fromSecondary[0].header("Range"), "bytes=0-");
     EXPECT_TRUE(requestsOn("file1").empty() && requestsOn("file2").empty()) << "never a plain-HTTP port";
-    EXPECT_TRUE(holdsTheServedFile());
+    EXPECT_TRUE(holdsServedFile(downloaded(), kSkylaneSize));
 }
 
 }  // namespace

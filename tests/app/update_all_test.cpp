@@ -9,27 +9,14 @@
 
 #include "app/product_list.h"
 #include "download/download_record.h"
-#include "generated_content.h"
 #include "main_window_fixture.h"
+#include "support/served_file.h"
 
 namespace qk::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-bool holdsServedFile(const fs::path& path, std::size_t size)
-{
-    std::string expected(size, '\0');
-    demo::fillContent(0, expected.data(), expected.size());
-    return readAll(path) == expected;
-}
 
 class UpdateAllTest : public MainWindowTest {
 protected:
@@ -235,6 +222,62 @@ TEST_F(UpdateAllTest, ClosedInTheMiddleTheNextStartListsWhatIsLeftAndContinuesTh
     EXPECT_TRUE(holdsServedFile(folder() / "Skylane182Deluxe.zip", 5242880));
     EXPECT_FALSE(fs::exists(part));
     EXPECT_TRUE(rows().empty());
+}
+
+TEST_F(UpdateAllTest, AFileThatBreaksOffMidTransferIsReportedAndTheQueueGoesOn)
+{
+    // Every file server breaks off after 2,000,000 bytes: the 5 MiB file fails on both,
+    // the 1 MiB one comes whole.
+    fetchedEarlier("Skylane182Deluxe.zip", "2.1");
+    fetchedEarlier("GrandCanyonTextures.zip", "3.0");
+    ASSERT_TRUE(store_.control("fileid", "-cut2000000"));
+    start();
+    chooseCategory(app::kUpdatesAvailable);
+    store_.clearRequests();
+    box_.answer(ui::kIdYes);
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    ASSERT_TRUE(runQueue());
+
+    EXPECT_EQ(fileIdsAsked(), (std::vector<std::string>{"tov-1001", "tov-1011:2"}));
+    ASSERT_EQ(box_.calls.size(), 2U) << "no message for the broken file on its own";
+    EXPECT_EQ(box_.calls[1].text,
+              "1 file was updated.\r\n\r\nThis file could not be updated:\r\nSkylane182Deluxe.zip");
+    EXPECT_TRUE(shell_.opened.empty());
+    EXPECT_EQ(readAll(folder() / "Skylane182Deluxe.zip"), "the old bytes of Skylane182Deluxe.zip");
+    EXPECT_EQ(recordedVersion("Skylane182Deluxe.zip"), "version=2.1");
+    EXPECT_EQ(sizeOr0(folder() / "Skylane182Deluxe.zip.part"), 4000000U) << "kept for the next run";
+    EXPECT_TRUE(holdsServedFile(folder() / "GrandCanyonTextures.zip", 1048576));
+    EXPECT_EQ(recordedVersion("GrandCanyonTextures.zip"), "version=3.0.1");
+    EXPECT_EQ(rows(), (std::vector<std::string>{"* Skylane 182 Deluxe"}));
+    EXPECT_EQ(updateAllCaption(), "Update All");
+    EXPECT_TRUE(view().isEnabled(ids::kUpdateAll));
+}
+
+TEST_F(UpdateAllTest, UpdateAllStartsNothingWhileASingleDownloadRuns)
+{
+    fetchedEarlier("Skylane182Deluxe.zip", "2.1");
+    ASSERT_TRUE(store_.control("fileid", "-hold0"));
+    start();
+    clickRow("* Classic Trainer 1998");
+    window_->onCommand(ids::kDownloadFile, ui::Notify::Clicked, 0);
+    ASSERT_TRUE(agent_->downloadDisplay.active);
+    chooseCategory(app::kUpdatesAvailable);
+    EXPECT_TRUE(view().isVisible(ids::kUpdateAll));
+    EXPECT_FALSE(view().isEnabled(ids::kUpdateAll));
+
+    // A click that reaches the window all the same (a queued one, a keyboard shortcut).
+    store_.clearRequests();
+    box_.calls.clear();
+    window_->onCommand(ids::kUpdateAll, ui::Notify::Clicked, 0);
+    EXPECT_TRUE(box_.calls.empty());
+    EXPECT_FALSE(agent_->updateQueue.running());
+    EXPECT_TRUE(store_.requests().empty());
+    EXPECT_EQ(updateAllCaption(), "Update All");
+
+    window_->onCommand(ids::kCancelDownload, ui::Notify::Clicked, 0);
+    ASSERT_TRUE(runWindowUntil([this] { return !agent_->downloadDisplay.active; }, "the download on screen"));
+    EXPECT_EQ(fileIdsAsked(), std::vector<std::string>{});
+    EXPECT_EQ(readAll(folder() / "Skylane182Deluxe.zip"), "the old bytes of Skylane182Deluxe.zip");
 }
 
 }  // namespace

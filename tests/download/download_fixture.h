@@ -7,6 +7,8 @@
 #include "platform/ports.h"
 #include "support/demo_store.h"
 #include "support/refusing_port.h"
+#include "support/request_log.h"
+#include "support/served_file.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -68,11 +70,7 @@ inline void writeFile(const fs::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+inline std::string readFile(const fs::path& path) { return test::readAll(path); }
 
 // True when the file holds the first bytes of the generated content (or is empty).
 inline ::testing::AssertionResult isGeneratedPrefix(const fs::path& path)

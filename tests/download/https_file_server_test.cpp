@@ -56,14 +56,9 @@ protected:
         return job_.progressText;
     }
 
-    std::vector<test::LoggedRequest> requestsOn(const std::string& server)
+    std::vector<test::LoggedRequest> requestsOn(std::string_view server)
     {
-        std::vector<test::LoggedRequest> found;
-        for (auto& request : store_->requests()) {
-            if (request.server == server)
-                found.push_back(request);
-        }
-        return found;
+        return test::requestsMatching(*store_, {.server = server});
     }
 
     DownloadJob job_;

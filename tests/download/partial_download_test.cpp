@@ -46,15 +46,7 @@ protected:
         return text;
     }
 
-    std::vector<test::LoggedRequest> fileRequests() const
-    {
-        std::vector<test::LoggedRequest> found;
-        for (auto& request : store_->requests()) {
-            if (request.server == "file1")
-                found.push_back(request);
-        }
-        return found;
-    }
+    std::vector<test::LoggedRequest> fileRequests() const { return test::requestsMatching(*store_, {.server = "file1"}); }
 
     fs::path file() const { return folder_ / "file.bin"; }
     fs::path part() const { return folder_ / "file.bin.part"; }
@@ -215,15 +207,19 @@ TEST_F(PartialDownloadTest, SymbolicLinksInTheFolderAreRefusedAndTheirTargetsUnt
     EXPECT_FALSE(fs::exists(outside / "new.bin"));
     EXPECT_TRUE(fileRequests().empty());
 
-    // A link planted after the start's check is still not written through.
+    // A link planted after the start opened the partial file, while the server keeps its
+    // reply back, is still not written through nor renamed into place.
     fs::remove(part());
-    ASSERT_EQ(startDownload(job_, true, folder_.path().string(), fileUrl(*store_, "gen-1000-stall500"), "file.bin",
+    ASSERT_EQ(startDownload(job_, true, folder_.path().string(), fileUrl(*store_, "gen-1000-stall1000"), "file.bin",
                             1000, PartialPlan{"1", 0}),
               1);
-    for (int i = 0; i < 400 && !fs::exists(part()); ++i)
+    const auto giveUp = std::chrono::steady_clock::now() + 60s;
+    while (!fs::is_regular_file(fs::symlink_status(part())) && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(part()))) << "the partial file was never opened";
     fs::remove(part());
     fs::create_symlink(victim, part());
+    EXPECT_FALSE(job_.replyAccepted.load()) << "planted while the reply was still kept back";
     job_.worker.join();
     EXPECT_EQ(readFile(victim), "precious");
     EXPECT_FALSE(fs::is_symlink(file())) << "the link was not renamed into the file's place";

@@ -8,7 +8,7 @@ std::vector<LoggedRequest> requestsMatching(const DemoStore& store, const Reques
     for (auto& request : store.requests()) {
         if ((match.server.empty() || request.server == match.server) &&
             (match.target.empty() || request.target == match.target) &&
-            request.target.starts_with(match.targetPrefix))
+            request.target.starts_with(match.targetPrefix) && request.body.starts_with(match.bodyPrefix))
             found.push_back(std::move(request));
     }
     return found;

@@ -1,6 +1,6 @@
 #pragma once
 // Picking requests out of the demo store's log: those on one server, to one target, or
-// whose target starts with a prefix, in the order they arrived.
+// whose target or body starts with a prefix, in the order they arrived.
 
 #include <string>
 #include <string_view>
@@ -15,6 +15,7 @@ struct RequestMatch {
     std::string_view server = {};        // "https", "http", "file1", "file2"
     std::string_view target = {};        // the whole path with query
     std::string_view targetPrefix = {};  // the start of it
+    std::string_view bodyPrefix = {};    // the start of the request's body
 };
 
 std::vector<LoggedRequest> requestsMatching(const DemoStore& store, const RequestMatch& match);
