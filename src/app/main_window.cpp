@@ -11,6 +11,7 @@
 #include "app/purchase_access.h"
 #include "app/store_pictures.h"
 #include "app/update_all.h"
+#include "platform/quit_request.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -61,7 +62,7 @@ void MainWindow::initialise()
     refreshStore();
     view.setFont(ids::kProductTitle, "Arial", 10, 700);
     view.setFont(ids::kPriceNote, "Arial", 11, 400);
-    if (!closeRequested_)
+    if (!quitRequested_)
         view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
                         fetchStorePicture(agent_.deployment, vendorLogoPath(agent_.appState.vendorId)));
     agent_.appState.mainWindowReady = true;
@@ -75,6 +76,9 @@ void MainWindow::quit(int code)
 {
     quitRequested_ = true;
     quitCode_ = code;
+    // From now on nothing is written and no store request starts.
+    if (agent_.deployment.quit)
+        agent_.deployment.quit->ask();
     if (view_)
         view_->postQuit(code);
 }
@@ -92,7 +96,6 @@ void MainWindow::onCommand(int controlId, Notify code, int index)
     switch (controlId) {
     case ui::kCancelCommand:
     case ids::kExit:
-        closeRequested_ = true;
         quit(0);
         return;
     case ids::kLogin:
@@ -174,7 +177,8 @@ void MainWindow::onTimer(int timerId)
 
 void MainWindow::onFirstPaint()
 {
-    if (agent_.appState.firstPaintDone || !view_)
+    // After a quit no notification is asked for, nor shown.
+    if (agent_.appState.firstPaintDone || !view_ || quitRequested_)
         return;
     // A window on screen before its start-up ends is painted while the start-up asks
     // the store: the notification comes after the start-up's requests, as it always has.
@@ -203,8 +207,13 @@ void MainWindow::checkoutClicked()
         return;
     }
     const std::string result = runPurchase(agent_, view).substr(0, 199);
+    if (quitRequested_)
+        return;
     if (result.empty()) {
         updateCartButtons(agent_, view);
+        // Read again after a purchase without an answer: the list shows what is owned.
+        if (agent_.checkout.purchasesReread)
+            categoryChanged();
         return;
     }
     if (result != "approved")

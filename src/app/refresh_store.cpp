@@ -35,6 +35,8 @@ void MainWindow::refreshStore()
     state.vendorId = withoutNulBytes(kVendor.id);
     state.vendorPassword = withoutNulBytes(kVendor.password);
 
+    if (quitRequested_)
+        return;
     if (setUpStore(agent_) != 1) {
         agent_.message(nullptr, "Error: Could not initialize cart.", nullptr,
                        ui::mb::kIconExclamation);
@@ -42,7 +44,12 @@ void MainWindow::refreshStore()
         return;
     }
 
-    if (!showLoginStatus()) {
+    const bool loggedIn = showLoginStatus();
+    // Asked to end while the login step waited for the store: nothing more is asked or
+    // shown.
+    if (quitRequested_)
+        return;
+    if (!loggedIn) {
         agent_.message(&view,
                        "We could not log you into your Varnel account. Please select the Login "
                        "option in the main screen.",
@@ -52,12 +59,7 @@ void MainWindow::refreshStore()
 
     state.downloadBase = readDownloadBase(agent_.settings, agent_.deployment);
 
-    // Closed while the login step waited for the store: the program ends now rather
-    // than after the catalog and the pictures it would never show.
-    if (closeRequested_)
-        return;
-
-    if (!loadCatalog())
+    if (!loadCatalog() || quitRequested_)
         return;
 
     view.setTitle(windowTitle(state.vendorName));

@@ -11,6 +11,7 @@ namespace qk {
 
 namespace platform {
 class ExchangeWait;
+class QuitRequest;
 }
 
 struct Deployment {
@@ -25,6 +26,16 @@ struct Deployment {
     // How the thread that asks for a store exchange waits for it (the agent's window
     // keeps painting); null: the exchange runs on the calling thread. Not owned.
     platform::ExchangeWait* exchangeWait = nullptr;
+    // Set once the agent is asked to end; null: never asked. Not owned.
+    platform::QuitRequest* quit = nullptr;
+    // How long a purchase, once its request has gone out, may go without a byte before
+    // the agent stops waiting for its outcome. A payment gateway may take minutes; TCP
+    // keep-alive probes find a dead store sooner.
+    static constexpr int kPurchaseReplySeconds = 300;
+    int purchaseReplySeconds = kPurchaseReplySeconds;
+
+    // true once the agent has been asked to end.
+    [[nodiscard]] bool quitAsked() const;
 
     // The compiled-in defaults with the environment's overrides applied.
     static Deployment fromEnvironment();

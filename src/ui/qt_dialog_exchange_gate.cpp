@@ -17,7 +17,9 @@ namespace qk::ui {
 // exchange inside the first or change what the suspended flow relies on. The wait
 // keeps the platform's user input queued; whatever still arrives here (a posted click)
 // is refused, a timer tick is skipped (the progress timer ticks again), and a close
-// request or the first paint act once the exchange is over.
+// request or the first paint act once the exchange is over. The one exception is the
+// close box of a window that ends the program: that quit is taken note of at once, so
+// no further exchange starts after the one under way.
 bool QtDialog::exchangeWaiting() const
 {
     return exchangeWait_ && exchangeWait_->waiting();
@@ -32,6 +34,10 @@ void QtDialog::command(int id, Notify code, int index)
 
 void QtDialog::closeRequested()
 {
+    if (exchangeWaiting() && handler_.closeEndsProgram()) {
+        handler_.onCommand(kCancelCommand, Notify::Clicked, 0);
+        return;
+    }
     if (exchangeWaiting()) {
         // Asked again once the exchange is over, unless the flow has closed the
         // window itself by then.
