@@ -59,16 +59,6 @@ protected:
             all.push_back(request.target);
         return all;
     }
-
-    bool listed(const std::string& name)
-    {
-        for (int row = 0; row < view().listRowCount(ids::kProductList); ++row)
-            if (view().listCell(ids::kProductList, row, 0) == name)
-                return true;
-        return false;
-    }
-
-    void press(int id) { window_->onCommand(id, ui::Notify::Clicked, 0); }
 };
 
 TEST_F(PurchaseOutcomeTest, ALateReplyIsShownAsApproved)
