@@ -46,7 +46,7 @@ class Agent {
 public:
     Agent(Deployment deploymentSettings, Services platformServices)
         : deployment(std::move(deploymentSettings)),
-          settings(deployment.settingsDir),
+          settings(deployment.settingsDir, deployment.quit),
           services(std::move(platformServices)),
           libraryKeeper(deployment.settingsDir)
     {

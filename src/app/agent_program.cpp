@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "platform/qt_exchange_wait.h"
 #include "platform/qt_ports.h"
+#include "platform/quit_request.h"
 #include "platform/settings_store.h"
 #include "ui/message_box/agent_message_box.h"
 #include "ui/qt_dialog_factory.h"
@@ -37,10 +38,10 @@ private:
 // Members in the order they must be built: each refers only to those above it.
 struct AgentProgram::Parts {
     Parts(Deployment deployment, const ServiceOverrides& overrides)
-        : answerSettings(deployment.settingsDir),
-          messageBox(&answerSettings, "qk-agent"),
+        : answerSettings(deployment.settingsDir, &quit),
+          messageBox(&answerSettings, "qk-agent", {.quitting = [this] { return quit.asked(); }}),
           dialogs(&exchangeWait),
-          agent(withExchangeWait(std::move(deployment), exchangeWait),
+          agent(withProgramServices(std::move(deployment), exchangeWait, quit),
                 {dialogs, messageBox.function(), overrides.shell ? *overrides.shell : shell,
                  overrides.clipboard ? *overrides.clipboard : clipboard,
                  overrides.folderBrowser ? *overrides.folderBrowser : folderBrowser}),
@@ -49,14 +50,17 @@ struct AgentProgram::Parts {
         folderBrowser.attach(window);
     }
 
-    static Deployment withExchangeWait(Deployment deployment, platform::ExchangeWait& wait)
+    static Deployment withProgramServices(Deployment deployment, platform::ExchangeWait& wait,
+                                          platform::QuitRequest& quit)
     {
         deployment.exchangeWait = &wait;
+        deployment.quit = &quit;
         return deployment;
     }
 
     // Every store exchange runs off the UI thread; the windows paint meanwhile.
     platform::QtExchangeWait exchangeWait;
+    platform::QuitRequest quit;
     SettingsStore answerSettings;  // the message box's remembered answers
     ui::AgentMessageBox messageBox;
     ui::QtDialogFactory dialogs;

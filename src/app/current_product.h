@@ -24,6 +24,7 @@ struct CurrentProduct {
     std::string priceText;
     std::string salePriceText;
     bool onSale = false;
+    bool couponPriced = false;  // priceText is a coupon's price: it wins over the sale price
     std::string cartTag;
     std::string bundleInfo;  // "percent|bundle id"
     BundleOffer bundleOffer;

@@ -22,7 +22,7 @@ constexpr std::size_t kFileEntryMax = 99;
 
 std::string shownPrice(const CurrentProduct& product)
 {
-    return product.onSale ? product.salePriceText : product.priceText;
+    return product.onSale && !product.couponPriced ? product.salePriceText : product.priceText;
 }
 
 bool isNonEmptyFile(const std::filesystem::path& path)
@@ -45,8 +45,9 @@ void onAddToCartClicked(Agent& agent, ui::DialogView& view)
             product.inCart = false;
         }
     } else {
-        const std::string price =
-            product.salePriceText.empty() ? product.priceText : product.salePriceText;
+        const std::string price = product.couponPriced || product.salePriceText.empty()
+                                      ? product.priceText
+                                      : product.salePriceText;
         if (addToCart(agent, {product.productId, product.productName, price, product.couponCode,
                               product.cartTag, product.bundleOffer.productId}) == 1) {
             view.setText(ids::kAddToCart, "Remove ($" + price + ")");

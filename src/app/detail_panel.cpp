@@ -116,7 +116,8 @@ void showProductForSale(Agent& agent, ui::DialogView& view, const ListedProduct&
     product.salePriceText = record.salePrice();
     product.bundleInfo = record.offer();
     product.cartTag = record.cartCode();
-    product.onSale = !product.salePriceText.empty() &&
+    product.couponPriced = listed.coupon != nullptr;
+    product.onSale = !product.couponPriced && !product.salePriceText.empty() &&
                      readMoney(product.salePriceText) < readMoney(product.priceText);
     takeBundleOffer(agent, view);
 }

@@ -65,8 +65,9 @@ void MainWindow::loginClicked()
 void MainWindow::logoutClicked()
 {
     ui::DialogView& view = *view_;
-    if (agent_.message(&view, kLogoutQuestion, "Logout Confirmation", ui::mb::kYesNo) ==
-        ui::kIdNo)
+    // A box ended by the agent's quit is no answer: it logs nothing out.
+    const int answer = agent_.message(&view, kLogoutQuestion, "Logout Confirmation", ui::mb::kYesNo);
+    if (answer == ui::kIdNo || answer == ui::kIdNoAnswer)
         return;
 
     view.setText(ids::kStatusText, "You are not logged in. Please select the Login button.");

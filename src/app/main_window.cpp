@@ -13,6 +13,7 @@
 #include "app/purchase_access.h"
 #include "app/store_pictures.h"
 #include "app/update_all.h"
+#include "platform/quit_request.h"
 #include "ui/resources/main_window.h"
 
 namespace qk::app {
@@ -63,7 +64,7 @@ void MainWindow::initialise()
     refreshStore();
     view.setFont(ids::kProductTitle, "Arial", 10, 700);
     view.setFont(ids::kPriceNote, "Arial", 11, 400);
-    if (!closeRequested_)
+    if (!quitRequested_)
         view.setPicture(ui::kClientArea, ids::kLogoX, ids::kLogoY,
                         agent_.libraryKeeper.vendorLogo(agent_.deployment,
                                                         vendorLogoPath(agent_.appState.vendorId)));
@@ -79,6 +80,9 @@ void MainWindow::quit(int code)
     quitRequested_ = true;
     quitCode_ = code;
     agent_.libraryKeeper.stopWriting();
+    // From now on nothing is written and no store request starts.
+    if (agent_.deployment.quit)
+        agent_.deployment.quit->ask();
     if (view_)
         view_->postQuit(code);
 }
@@ -103,7 +107,6 @@ void MainWindow::dispatchCommand(int controlId, Notify code, int index)
     switch (controlId) {
     case ui::kCancelCommand:
     case ids::kExit:
-        closeRequested_ = true;
         quit(0);
         return;
     case ids::kLogin:
@@ -198,7 +201,8 @@ void MainWindow::onTimer(int timerId)
 
 void MainWindow::onFirstPaint()
 {
-    if (agent_.appState.firstPaintDone || !view_)
+    // After a quit no notification is asked for, nor shown.
+    if (agent_.appState.firstPaintDone || !view_ || quitRequested_)
         return;
     // Offline the store has no notification to give: asked once it is back.
     if (agent_.libraryKeeper.offline) {
@@ -232,8 +236,13 @@ void MainWindow::checkoutClicked()
         return;
     }
     const std::string result = runPurchase(agent_, view).substr(0, 199);
+    if (quitRequested_)
+        return;
     if (result.empty()) {
         updateCartButtons(agent_, view);
+        // Read again after a purchase without an answer: the list shows what is owned.
+        if (agent_.checkout.purchasesReread)
+            categoryChanged();
         return;
     }
     if (result != "approved")

@@ -42,6 +42,7 @@ public:
     void onCommand(int controlId, ui::Notify code, int index) override;
     void onTimer(int timerId) override;
     void onFirstPaint() override;
+    [[nodiscard]] bool closeEndsProgram() const override { return true; }
 
     // Rebuilds the session set-up, login display, catalog copy, category box and list.
     void refreshStore();
@@ -83,7 +84,6 @@ private:
     bool initialised_ = false;
     bool firstPaintHeld_ = false;  // painted before the start-up had finished
     bool quitRequested_ = false;
-    bool closeRequested_ = false;  // Exit, the close box or the system: not a fatal message
     bool notificationDeferred_ = false;  // first painted offline: asked once back online
     int quitCode_ = 0;
 };

@@ -114,7 +114,8 @@ int fetchNotification(const Deployment& deployment, AppState& state)
 void checkNotification(Agent& agent, ui::DialogView& view)
 {
     AppState& state = agent.appState;
-    if (fetchNotification(agent.deployment, state) != 1)
+    // A quit asked while the store answered: the dialog would open after the close.
+    if (fetchNotification(agent.deployment, state) != 1 || agent.deployment.quitAsked())
         return;
     std::string marker;
     if (readSetting(agent.settings, markerName(state), marker) == 0)

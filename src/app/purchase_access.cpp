@@ -5,6 +5,7 @@
 #include "commerce/checkout.h"
 #include "commerce/coupon.h"
 #include "commerce/coupon_dialog.h"
+#include "store/purchases.h"
 #include "ui/store_logo.h"
 
 namespace qk::app {
@@ -44,6 +45,9 @@ void applyCoupon(Agent& agent, ui::DialogView& view)
         ListedProduct& listed = state.products[static_cast<std::size_t>(state.selectedProduct)];
         listed.applyCoupon(applied.price, applied.code);
     }
+    // The price the customer was told is the price the cart takes, sale or no sale.
+    if (applied.applied)
+        shown.couponPriced = true;
 }
 
 std::string runPurchase(Agent& agent, ui::DialogView& view)
@@ -58,7 +62,12 @@ std::string runPurchase(Agent& agent, ui::DialogView& view)
                                     agent.services.shell,
                                     [&agent, &view] { runLogin(agent, view); },
                                     ui::checkoutLogoPng(ui::screenPixelRatio()),
-                                    ui::screenPixelRatio()};
+                                    ui::screenPixelRatio(),
+                                    [&agent] {
+                                        fetchPurchases(agent.deployment, agent.session,
+                                                       agent.purchases, agent.settings);
+                                        return everyCartProductOwned(agent.cart, agent.purchases);
+                                    }};
     std::string result;
     openPurchaseScreen(environment, result);
     return result;

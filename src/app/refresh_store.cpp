@@ -41,6 +41,8 @@ void MainWindow::refreshStore()
     state.vendorId = withoutNulBytes(kVendor.id);
     state.vendorPassword = withoutNulBytes(kVendor.password);
 
+    if (quitRequested_)
+        return;
     if (setUpStore(agent_) != 1) {
         agent_.message(nullptr, "Error: Could not initialize cart.", nullptr,
                        ui::mb::kIconExclamation);
@@ -52,6 +54,10 @@ void MainWindow::refreshStore()
     Purchases shownPurchases = agent_.purchases;
     keeper.beginRefresh();
     const bool loggedIn = showLoginStatus();
+    // Asked to end while the login step waited for the store: nothing more is asked or
+    // shown.
+    if (quitRequested_)
+        return;
     if (keeper.storeUnreachable() && showWithoutStore(std::move(shownPurchases)))
         return;
     keeper.settle(agent_.settings, agent_.session);
@@ -65,12 +71,7 @@ void MainWindow::refreshStore()
 
     state.downloadBase = readDownloadBase(agent_.settings, agent_.deployment);
 
-    // Closed while the login step waited for the store: the program ends now rather
-    // than after the catalog and the pictures it would never show.
-    if (closeRequested_)
-        return;
-
-    if (!loadCatalog())
+    if (!loadCatalog() || quitRequested_)
         return;
 
     view.setTitle(windowTitle(state.vendorName));
@@ -97,7 +98,7 @@ bool MainWindow::showWithoutStore(Purchases shownPurchases)
         return true;
     }
     // At start-up: the saved login's copy, when there is one.
-    if (closeRequested_)
+    if (quitRequested_)
         return false;
     std::optional<LibraryCopy> copy = agent_.libraryKeeper.copyFor(agent_.settings);
     if (!copy)

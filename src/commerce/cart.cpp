@@ -215,6 +215,19 @@ int removeFromCart(Cart& cart, const Session& session, std::string_view productI
     return removed ? 1 : 0;
 }
 
+bool everyCartProductOwned(const Cart& cart, const Purchases& purchases)
+{
+    bool any = false;
+    for (const CartItem& item : cart.items) {
+        if (item.isFree())
+            continue;
+        if (findOrder(purchases, cart.giftMode, item.productId.str()) != 1)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
 void clearCart(Cart& cart)
 {
     for (auto& slot : cart.items)

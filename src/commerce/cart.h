@@ -87,6 +87,10 @@ int removeFromCart(Cart& cart, const Session& session, std::string_view productI
 // Empties all 20 slots; the flags stay as they are.
 void clearCart(Cart& cart);
 
+// true when the cart holds at least one product and the purchases own every one of them
+// (a gift bought for someone else is never owned, so gift mode gives false).
+bool everyCartProductOwned(const Cart& cart, const Purchases& purchases);
+
 // Fills productListParam, cartTotal and cartTotalText for the purchase request.
 void buildProductList(Cart& cart);
 

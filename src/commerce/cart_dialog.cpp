@@ -129,7 +129,7 @@ void CartDialog::giftBoxClicked()
         return;  // clearing the box does not end gift mode
     const int answer = environment_.messageBox(nullptr, view_, kGiftQuestionText,
                                                kGiftQuestionCaption, ui::mb::kOkCancel);
-    if (answer == ui::kIdCancel) {
+    if (answer == ui::kIdCancel || answer == ui::kIdNoAnswer) {
         view_->setChecked(res::kCartGiftBox, false);
         cart_.giftMode = false;
     } else {

@@ -28,6 +28,7 @@ int openPurchaseScreen(CheckoutEnvironment& environment, std::string& resultText
     CheckoutState& state = environment.state;
     resultText.clear();
     state.purchaseReplyLength = 0;
+    state.purchasesReread = false;
     if (!environment.session.storeReady)
         return 0;
     if (!environment.cart.cartReady)

@@ -47,6 +47,9 @@ struct CheckoutState {
     std::string checkoutSummaryText;
     CardDetails card;
     std::string paypalSession;  // 16 characters while a session is held
+    // The customer's purchases were read again after a purchase without an outcome: the
+    // window's list shows them whatever the dialog's end.
+    bool purchasesReread = false;
 };
 
 // What checkout reads and changes besides its own state.
@@ -65,6 +68,9 @@ struct CheckoutEnvironment {
     // the screen's pixel ratio, so it stays sharp on a high-density screen.
     std::string logoImage;
     double logoPixelRatio = 1.0;
+    // Reads the customer's purchases again; true when they show every product of the
+    // cart as owned. Asked after a purchase request went out and no answer came back.
+    std::function<bool()> cartOwnedAfterReread;
 };
 
 // The cart's serialisation for the purchase, which also forgets the last attempt.

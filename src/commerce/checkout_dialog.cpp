@@ -1,5 +1,6 @@
 #include "commerce/checkout_dialog.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "commerce/money.h"
@@ -262,6 +263,8 @@ int CheckoutDialog::purchase(bool paypal)
 
     StoreRequest request(environment_.deployment);
     request.maxReplyBytes = StoreRequest::kTextReplyMaxBytes;
+    // A slow payment gateway is not a failure: the agent never cuts a purchase short.
+    request.waitForOutcome();
     request.body = purchaseBody(environment_.session, environment_.cart,
                                 paypal ? nullptr : &state.card, state.paypalSession);
     // The card data is needed for this one request only.
@@ -270,7 +273,7 @@ int CheckoutDialog::purchase(bool paypal)
     request.setUrl(environment_.deployment.storeUrl(script::kProcess));
     request.secure = 1;
     view.setText(res::kCheckoutStatus, "Status: Processing purchase transaction...");
-    request.send();
+    const bool asked = request.send() != StoreRequest::kQuitting;
     wipeText(request.body);
     // A card code serves one attempt: typed again for the next.
     if (!paypal)
@@ -278,24 +281,53 @@ int CheckoutDialog::purchase(bool paypal)
 
     state.purchaseReplyLength = static_cast<int>(request.reply.size());
     state.purchaseReplyText = request.reply;
-    const PurchaseOutcome outcome = classifyPurchaseReply(request.reply);
+    if (environment_.deployment.quitAsked()) {
+        // No window shows the outcome any more; the customer still learns it.
+        if (asked)
+            std::fprintf(stderr, "%s\n", outcomeAfterQuit(request.reply).c_str());
+        purchasing_ = false;
+        return endAttempt(classifyPurchaseReply(request.reply).kind);
+    }
+    PurchaseOutcome outcome = classifyPurchaseReply(request.reply);
+    if (request.requestSent && request.reply.empty())
+        outcome = recheckUnconfirmed(paypal);
     view.setText(res::kCheckoutStatus, outcome.statusText);
     message(outcome.message, outcome.caption, outcome.icon);
     purchasing_ = false;
+    return endAttempt(outcome.kind);
+}
 
-    switch (outcome.kind) {
+PurchaseOutcome CheckoutDialog::recheckUnconfirmed(bool paypal)
+{
+    CheckoutState& state = environment_.state;
+    view_->setText(res::kCheckoutStatus, unconfirmedPurchaseChecking().statusText);
+    const bool owned = environment_.cartOwnedAfterReread && environment_.cartOwnedAfterReread();
+    state.purchasesReread = static_cast<bool>(environment_.cartOwnedAfterReread);
+    if (!owned)
+        return unconfirmedPurchaseNotFound(paypal);
+    // As after an approval: the window refreshes the store with the bought products.
+    state.purchaseReplyText = "approved|";
+    state.purchaseReplyLength = static_cast<int>(state.purchaseReplyText.size());
+    return unconfirmedPurchaseFound();
+}
+
+int CheckoutDialog::endAttempt(PurchaseOutcome::Kind kind)
+{
+    CheckoutState& state = environment_.state;
+    switch (kind) {
     case PurchaseOutcome::Kind::Approved:
         clearCart(environment_.cart);
         return state.purchaseReplyLength;
     case PurchaseOutcome::Kind::ErrorAnswer:
         state.keepCheckoutOpen = keep_open::kFailed;
-        view.setEnabled(res::kPurchaseWithCard, true);
+        view_->setEnabled(res::kPurchaseWithCard, true);
         return -1;
     case PurchaseOutcome::Kind::Unspecified:
+    case PurchaseOutcome::Kind::Unconfirmed:
         break;
     }
     state.keepCheckoutOpen = keep_open::kFailed;
-    view.setEnabled(res::kPurchaseWithCard, true);
+    view_->setEnabled(res::kPurchaseWithCard, true);
     return 0;
 }
 

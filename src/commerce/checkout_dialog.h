@@ -3,6 +3,7 @@
 // payment, and the purchase transaction sent from it.
 
 #include "commerce/checkout.h"
+#include "commerce/purchase_request.h"
 
 namespace qk {
 
@@ -30,6 +31,10 @@ private:
     int message(const std::string& text, const char* caption, unsigned flags);
     void close();
     void clearCardEdits();
+    // A purchase that went out without an answer: the purchases decide its outcome.
+    PurchaseOutcome recheckUnconfirmed(bool paypal);
+    // What the attempt's outcome leaves: the cart, the button, the result.
+    int endAttempt(PurchaseOutcome::Kind kind);
 
     CheckoutEnvironment& environment_;
     ui::DialogView* view_ = nullptr;

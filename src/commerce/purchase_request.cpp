@@ -90,6 +90,57 @@ PurchaseOutcome classifyPurchaseReply(std::string_view reply)
     return outcome;
 }
 
+PurchaseOutcome unconfirmedPurchaseChecking()
+{
+    PurchaseOutcome outcome;
+    outcome.kind = PurchaseOutcome::Kind::Unconfirmed;
+    outcome.statusText = "Status: The store did not confirm this purchase. Checking your purchases...";
+    return outcome;
+}
+
+PurchaseOutcome unconfirmedPurchaseFound()
+{
+    PurchaseOutcome outcome;
+    outcome.kind = PurchaseOutcome::Kind::Approved;
+    outcome.statusText = "Your purchase has been approved! It was found among your purchases.";
+    outcome.message =
+        "The store did not confirm this purchase in time, but it is now among your purchases: "
+        "your purchase has been approved. This order has been saved in your Varnel account."
+        "\n\nWe thank you for your purchase!";
+    outcome.caption = "Information";
+    outcome.icon = ui::mb::kIconInformation;
+    return outcome;
+}
+
+PurchaseOutcome unconfirmedPurchaseNotFound(bool paypal)
+{
+    PurchaseOutcome outcome;
+    outcome.kind = PurchaseOutcome::Kind::Unconfirmed;
+    outcome.statusText =
+        "The store did not confirm this purchase and it is not among your purchases yet. "
+        "Please check your email for a receipt before you try again.";
+    outcome.message = std::string("The store did not confirm this purchase, and your ") +
+                      (paypal ? "PayPal account" : "card") +
+                      " may have been charged. The purchase is not among your purchases yet."
+                      "\n\nPlease check your email for a receipt before you try again, or "
+                      "contact support.";
+    outcome.caption = "Purchase Not Confirmed";
+    outcome.icon = ui::mb::kIconExclamation;
+    return outcome;
+}
+
+std::string outcomeAfterQuit(std::string_view reply)
+{
+    if (startsWith(reply, "approved|"))
+        return "qk-agent: the purchase was approved after the agent was asked to end; order number " +
+               std::string(reply.substr(9));
+    if (startsWith(reply, "Error:") || startsWith(reply, "Declined") || startsWith(reply, "no_serial"))
+        return "qk-agent: the purchase was declined after the agent was asked to end: " +
+               std::string(reply);
+    return "qk-agent: the outcome of the purchase is unknown (the store did not confirm it before "
+           "the agent ended); please check your email for a receipt";
+}
+
 bool paypalToken(std::string_view reply, std::string& token)
 {
     if (!startsWith(reply, "ok|") || reply.size() < 3 + kPaypalTokenLength)

@@ -27,7 +27,7 @@ std::string paypalSessionBody(const Session& session, const Cart& cart);
 
 // How the checkout dialog answers a purchase reply.
 struct PurchaseOutcome {
-    enum class Kind { Approved, ErrorAnswer, Unspecified };
+    enum class Kind { Approved, ErrorAnswer, Unspecified, Unconfirmed };
     Kind kind = Kind::Unspecified;
     std::string statusText;  // the dialog's status line
     std::string message;
@@ -35,6 +35,16 @@ struct PurchaseOutcome {
     unsigned icon = ui::mb::kIconStop;
 };
 PurchaseOutcome classifyPurchaseReply(std::string_view reply);
+
+// A purchase request went out and no reply came back: the store may have charged.
+// The status line while the purchases are read again, and the two endings.
+PurchaseOutcome unconfirmedPurchaseChecking();
+PurchaseOutcome unconfirmedPurchaseFound();
+PurchaseOutcome unconfirmedPurchaseNotFound(bool paypal);
+
+// The line written to standard error for a purchase outcome that arrives after the
+// agent was asked to end: no window shows it any more.
+std::string outcomeAfterQuit(std::string_view reply);
 
 // The session token of a reply beginning "ok|": the 16 characters after it, which must
 // all be ASCII letters and digits (what follows them is ignored). False for any other

@@ -1,5 +1,7 @@
 #include "platform/deployment.h"
 
+#include "platform/quit_request.h"
+
 #include <cstdlib>
 
 #ifndef QK_STORE_HOST
@@ -80,6 +82,11 @@ std::string Deployment::storePlainPageUrl(std::string_view path) const
 {
     const std::string port = storeHttpPort == 80 ? "" : ":" + std::to_string(storeHttpPort);
     return "http://" + storeHost + port + std::string(path);
+}
+
+bool Deployment::quitAsked() const
+{
+    return quit != nullptr && quit->asked();
 }
 
 }  // namespace qk

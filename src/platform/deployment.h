@@ -12,6 +12,7 @@ namespace qk {
 namespace platform {
 class ExchangeObserver;
 class ExchangeWait;
+class QuitRequest;
 }
 
 struct Deployment {
@@ -36,6 +37,16 @@ struct Deployment {
     // each delay twice the one before, up to the longest (milliseconds).
     int offlineRetryFirstMs = 30 * 1000;
     int offlineRetryLongestMs = 5 * 60 * 1000;
+    // Set once the agent is asked to end; null: never asked. Not owned.
+    platform::QuitRequest* quit = nullptr;
+    // How long a purchase, once its request has gone out, may go without a byte before
+    // the agent stops waiting for its outcome. A payment gateway may take minutes; TCP
+    // keep-alive probes find a dead store sooner.
+    static constexpr int kPurchaseReplySeconds = 300;
+    int purchaseReplySeconds = kPurchaseReplySeconds;
+
+    // true once the agent has been asked to end.
+    [[nodiscard]] bool quitAsked() const;
 
     // The compiled-in defaults with the environment's overrides applied.
     static Deployment fromEnvironment();

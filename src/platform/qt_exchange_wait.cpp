@@ -12,9 +12,43 @@
 
 namespace qk::platform {
 
+namespace {
+
+// Leaves the wait as it was before run(): the depth, the cursor and the idle tasks,
+// whether the exchange ends, throws, or its worker never starts.
+class WaitScope {
+public:
+    WaitScope(int& depth, std::function<void()> onLeave) : depth_(depth), onLeave_(std::move(onLeave)) { ++depth_; }
+    ~WaitScope()
+    {
+        if (cursorShown_)
+            QGuiApplication::restoreOverrideCursor();
+        --depth_;
+        onLeave_();
+    }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+    void showCursor()
+    {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        cursorShown_ = true;
+    }
+
+private:
+    int& depth_;
+    std::function<void()> onLeave_;
+    bool cursorShown_ = false;
+};
+
+}  // namespace
+
 void QtExchangeWait::run(const std::function<void()>& exchange)
 {
-    ++depth_;
+    WaitScope scope(depth_, [this] {
+        if (depth_ == 0 && !idleTasks_.empty())
+            scheduleIdleTasks();
+    });
     // What the flow set just before asking (a status, a label) is on screen before the
     // exchange starts.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -22,6 +56,7 @@ void QtExchangeWait::run(const std::function<void()>& exchange)
 
     std::atomic<bool> done{false};
     std::exception_ptr failure;
+    // A worker that cannot start throws here, with the scope undoing the depth.
     std::thread worker([this, &exchange, &done, &failure] {
         try {
             const std::lock_guard serial(network_);
@@ -34,28 +69,25 @@ void QtExchangeWait::run(const std::function<void()>& exchange)
         QMetaObject::invokeMethod(&wakeTarget_, [] {}, Qt::QueuedConnection);
     });
 
-    bool cursorShown = false;
     QTimer cursorDelay;
     cursorDelay.setSingleShot(true);
-    QObject::connect(&cursorDelay, &QTimer::timeout, &wakeTarget_, [&cursorShown] {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        cursorShown = true;
-    });
+    QObject::connect(&cursorDelay, &QTimer::timeout, &wakeTarget_, [&scope] { scope.showCursor(); });
     cursorDelay.start(kBusyCursorDelayMs);
 
     // processEvents rather than a QEventLoop: a quit asked for meanwhile ends the
     // loops below this one once control gets back there, but must not end this wait
     // while the worker still writes into the caller's request.
-    while (!done.load(std::memory_order_acquire))
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    try {
+        while (!done.load(std::memory_order_acquire))
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    } catch (...) {
+        // Whatever threw meanwhile, the worker still uses this frame: it ends first.
+        cursorDelay.stop();
+        worker.join();
+        throw;
+    }
     worker.join();
-
     cursorDelay.stop();
-    if (cursorShown)
-        QGuiApplication::restoreOverrideCursor();
-    --depth_;
-    if (depth_ == 0 && !idleTasks_.empty())
-        scheduleIdleTasks();
     if (failure)
         std::rethrow_exception(failure);
 }

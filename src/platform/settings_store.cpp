@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include "platform/quit_request.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,7 +34,15 @@ bool makeFolder(const fs::path& folder)
 
 }  // namespace
 
-SettingsStore::SettingsStore(fs::path root) : root_(std::move(root)) {}
+SettingsStore::SettingsStore(fs::path root, const platform::QuitRequest* quit)
+    : root_(std::move(root)), quit_(quit)
+{
+}
+
+bool SettingsStore::frozen() const
+{
+    return quit_ != nullptr && quit_->asked();
+}
 
 fs::path SettingsStore::keyFolder(std::string_view keyPath) const
 {
@@ -63,6 +73,8 @@ bool SettingsStore::keyExists(std::string_view keyPath) const
 
 bool SettingsStore::createKey(std::string_view keyPath)
 {
+    if (frozen())
+        return keyExists(keyPath);
     const fs::path folder = keyFolder(keyPath);
     if (folder.empty())
         return false;
@@ -115,6 +127,8 @@ std::optional<std::string> SettingsStore::readValue(std::string_view keyPath,
 bool SettingsStore::writeValue(std::string_view keyPath, std::string_view name,
                                std::string_view bytes)
 {
+    if (frozen())
+        return false;
     const fs::path folder = keyFolder(keyPath);
     std::error_code ec;
     if (folder.empty() || !isSafeComponent(name) || !fs::is_directory(folder, ec))
@@ -147,6 +161,8 @@ bool SettingsStore::writeValue(std::string_view keyPath, std::string_view name,
 
 bool SettingsStore::deleteValue(std::string_view keyPath, std::string_view name)
 {
+    if (frozen())
+        return false;
     const fs::path folder = keyFolder(keyPath);
     if (folder.empty() || !isSafeComponent(name))
         return false;

@@ -12,9 +12,15 @@
 
 namespace qk {
 
+namespace platform {
+class QuitRequest;
+}
+
 class SettingsStore {
 public:
-    explicit SettingsStore(std::filesystem::path root);
+    // With `quit`, nothing is written or deleted any more once the agent is asked to end:
+    // a flow cut short by the quit leaves the settings as they were.
+    explicit SettingsStore(std::filesystem::path root, const platform::QuitRequest* quit = nullptr);
 
     [[nodiscard]] const std::filesystem::path& root() const { return root_; }
 
@@ -37,7 +43,10 @@ public:
     [[nodiscard]] std::filesystem::path keyFolder(std::string_view keyPath) const;
 
 private:
+    [[nodiscard]] bool frozen() const;
+
     std::filesystem::path root_;
+    const platform::QuitRequest* quit_ = nullptr;
 };
 
 // A stored number's bytes: plain decimal digits and nothing else, within 32 bits.

@@ -69,12 +69,13 @@ std::size_t appendChunk(char* data, std::size_t size, std::size_t count, void* u
 // time-out once the request body had gone out.
 struct IdleWatch {
     std::chrono::steady_clock::duration limit;
+    std::chrono::steady_clock::duration replyLimit;  // once the whole request has gone out
     std::chrono::steady_clock::time_point lastActivity = std::chrono::steady_clock::now();
     curl_off_t lastDown = 0;
     curl_off_t lastUp = 0;
 };
 
-int watchIdle(void* userdata, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up)
+int watchIdle(void* userdata, curl_off_t, curl_off_t down, curl_off_t upTotal, curl_off_t up)
 {
     auto* watch = static_cast<IdleWatch*>(userdata);
     const auto now = std::chrono::steady_clock::now();
@@ -84,7 +85,9 @@ int watchIdle(void* userdata, curl_off_t, curl_off_t down, curl_off_t, curl_off_
         watch->lastActivity = now;
         return 0;
     }
-    return now - watch->lastActivity >= watch->limit ? 1 : 0;  // non-zero ends the transfer
+    const bool sent = up > 0 && up >= upTotal;
+    const auto limit = sent ? watch->replyLimit : watch->limit;
+    return now - watch->lastActivity >= limit ? 1 : 0;  // non-zero ends the transfer
 }
 
 // How the latest reply head says its body ends. Only a body that runs to the end of the
@@ -159,8 +162,22 @@ UrlHandle targetUrl(const std::string& url, bool secure, int port)
 
 StoreRequest::StoreRequest(const Deployment& deployment) : deployment_(deployment) {}
 
+void StoreRequest::waitForOutcome()
+{
+    deadlineSeconds = 0;
+    replyWaitSeconds = deployment_.purchaseReplySeconds;
+    keepAliveProbes = true;
+}
+
 int StoreRequest::send()
 {
+    requestSent = false;
+    if (deployment_.quitAsked()) {
+        reply.clear();
+        hasReply = 0;
+        replyBytes = 0;
+        return kQuitting;
+    }
     int result = kSent;
     platform::runExchange(deployment_.exchangeWait, [this, &result] { result = exchange(); });
     if (deployment_.exchangeObserver) {
@@ -203,7 +220,8 @@ int StoreRequest::exchange()
     CURL* h = easy.get();
     platform::applyCommonOptions(h, deployment_.caFile);
     ReplySink sink{easy.get(), &reply, &replyBytes, maxReplyBytes, false};
-    IdleWatch idle{std::chrono::seconds(giveUpSeconds)};
+    IdleWatch idle{std::chrono::seconds(giveUpSeconds),
+                   std::chrono::seconds(replyWaitSeconds > 0 ? replyWaitSeconds : giveUpSeconds)};
     BodyEnd bodyEnd;
     platform::TlsCloseWatch tlsClose;
     bool ok = curl_easy_setopt(h, CURLOPT_CURLU, target.get()) == CURLE_OK &&
@@ -227,6 +245,13 @@ int StoreRequest::exchange()
               curl_easy_setopt(h, CURLOPT_XFERINFODATA, &idle) == CURLE_OK &&
               curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &readHeaderLine) == CURLE_OK &&
               curl_easy_setopt(h, CURLOPT_HEADERDATA, &bodyEnd) == CURLE_OK;
+    if (ok && keepAliveProbes) {
+        // First probe after 30 s of silence, then every 10 s: a store that is gone is
+        // found within a few minutes however long the idle limit.
+        ok = curl_easy_setopt(h, CURLOPT_TCP_KEEPALIVE, 1L) == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_TCP_KEEPIDLE, 30L) == CURLE_OK &&
+             curl_easy_setopt(h, CURLOPT_TCP_KEEPINTVL, 10L) == CURLE_OK;
+    }
     if (ok && isSecure) {
         // Without the watch (another TLS library) no close is seen: a reply without
         // length then fails, one with its length is still read whole.
@@ -267,6 +292,9 @@ int StoreRequest::exchange()
     curl_off_t connected = 0;
     curl_easy_getinfo(h, isSecure ? CURLINFO_APPCONNECT_TIME_T : CURLINFO_CONNECT_TIME_T, &connected);
     storeReached = outcome == CURLE_OK || connected > 0;
+    curl_off_t uploaded = 0;
+    curl_easy_getinfo(h, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+    requestSent = !body.empty() && uploaded >= static_cast<curl_off_t>(body.size());
     const bool endUnproved = isSecure && !bodyEnd.byLength && !bodyEnd.noBody && !tlsClose.closeNotifySeen;
     // 407 comes only from a proxy that wants credentials (a proxy for plain requests
     // answers in place of the store): the store was never reached.

@@ -34,6 +34,7 @@ public:
     static constexpr int kNoSession = 1;         // the client handle could not be created
     static constexpr int kNoConnection = 2;      // the URL names no host to connect to
     static constexpr int kRequestNotCreated = 3; // the request could not be set up
+    static constexpr int kQuitting = 4;          // the agent is ending: nothing was sent
 
     // Ports and the extra CA file come from the deployment, which must outlive the request.
     explicit StoreRequest(const Deployment& deployment);
@@ -52,7 +53,15 @@ public:
     // past it the exchange is a failed one (an empty reply).
     static constexpr int kScriptDeadlineSeconds = 120;
     static constexpr int kPictureDeadlineSeconds = 30;
-    int deadlineSeconds = kScriptDeadlineSeconds;
+    int deadlineSeconds = kScriptDeadlineSeconds;  // 0: none
+    // Seconds without a byte once the whole request has gone out; 0: giveUpSeconds.
+    int replyWaitSeconds = 0;
+    // TCP keep-alive probes on the connection: a dead peer is found without waiting
+    // for the idle limit.
+    bool keepAliveProbes = false;
+    // Set by send(): the whole body reached the connection. With an empty reply, the
+    // store may or may not have acted on the request.
+    bool requestSent = false;
     // A reply larger than this ends the exchange as a failed one (an empty reply): no
     // store answer is that large, and reading on would only exhaust the memory.
     static constexpr std::size_t kMaxReplyBytes = 64 * 1024 * 1024;
@@ -68,9 +77,14 @@ public:
 
     void setUrl(std::string_view absoluteUrl) { url = absoluteUrl; }
 
+    // A request whose outcome costs the customer money (a purchase): no overall deadline,
+    // the deployment's long idle limit once it has gone out, keep-alive probes.
+    void waitForOutcome();
+
     // Network failures (unknown host, refused connection or proxy, TLS failure, a reply
     // cut short) are not codes: they show as an empty reply with result 0, and callers
-    // judge by replyBytes. The proxy variables of the environment (https_proxy,
+    // judge by replyBytes. Once the agent is asked to end, nothing is sent (kQuitting).
+    // The proxy variables of the environment (https_proxy,
     // http_proxy, all_proxy, no_proxy) apply; a tunnel still verifies the store.
     int send();
 

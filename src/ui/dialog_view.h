@@ -34,6 +34,10 @@ public:
     virtual void onCommand(int controlId, Notify code, int index) = 0;
     virtual void onTimer(int /*timerId*/) {}
     virtual void onFirstPaint() {}
+    // true: the window's close box ends the program. It is then delivered at once as the
+    // cancel command, even while a store exchange waits, so the quit is recorded before
+    // the next exchange could start; the handler only takes note there.
+    [[nodiscard]] virtual bool closeEndsProgram() const { return false; }
 };
 
 struct ListColumn {

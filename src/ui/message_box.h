@@ -38,7 +38,9 @@ inline constexpr unsigned kNoSound = 0x40000000;
 inline constexpr unsigned kCountdownMark = 0x80000000;
 }  // namespace mb
 
-// Answers.
+// Answers. A box ended by the program's quit rather than by the customer gives no
+// answer, and no flow acts on it.
+inline constexpr int kIdNoAnswer = 0;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 inline constexpr int kIdAbort = 3;

@@ -2,6 +2,7 @@
 #include "ui/qt_dialog.h"
 
 #include "platform/text_encoding.h"
+#include "ui/qt_text.h"
 #include "ui/report_list.h"
 
 #include <QTableView>
@@ -9,11 +10,6 @@
 namespace qk::ui {
 
 namespace {
-
-QString toQt(const std::string& cp1252)
-{
-    return QString::fromUtf8(platform::cp1252ToUtf8(cp1252));
-}
 
 // A report list's rows: the view's own model (control_builder makes every report list
 // with one).

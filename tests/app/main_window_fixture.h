@@ -148,6 +148,17 @@ protected:
         clickListRow(*window_, *dialog, name);
     }
 
+    // true when a row's product column reads `name` alone.
+    bool listed(const std::string& name)
+    {
+        for (int row = 0; row < view().listRowCount(ids::kProductList); ++row)
+            if (view().listCell(ids::kProductList, row, 0) == name)
+                return true;
+        return false;
+    }
+
+    void press(int id) { window_->onCommand(id, ui::Notify::Clicked, 0); }
+
     DemoStore store_;
     ScriptedQtDialogs dialogs_;
     ScriptedMessageBox box_;

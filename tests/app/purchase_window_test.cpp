@@ -20,16 +20,6 @@ protected:
         ScriptedWindowTest::SetUp();
         start();
     }
-
-    bool listed(const std::string& name)
-    {
-        for (int row = 0; row < view().listRowCount(ids::kProductList); ++row)
-            if (view().listCell(ids::kProductList, row, 0) == name)
-                return true;
-        return false;
-    }
-
-    void press(int id) { window_->onCommand(id, ui::Notify::Clicked, 0); }
 };
 
 TEST_F(PurchaseWindowTest, CouponCartAndCardCheckoutMakeTheProductsOwned)
@@ -85,6 +75,46 @@ TEST_F(PurchaseWindowTest, CouponCartAndCardCheckoutMakeTheProductsOwned)
     EXPECT_TRUE(listed("* Piper Cub Classic"));
     EXPECT_FALSE(listed("Glider ASK 21"));
     EXPECT_EQ(view().text(ids::kCheckout), "Checkout (0) Items");
+}
+
+TEST_F(PurchaseWindowTest, ACouponOnASaleItemIsChargedAtTheCouponPrice)
+{
+    clickRow("Piper Cub Classic");
+    ASSERT_EQ(view().text(ids::kAddToCart), "Add to Cart ($14.95)");  // on sale, was $19.95
+
+    box_.answer(ui::kIdNo);  // Enter Manually
+    dialogs_.script(ids::kCouponDialogId, {[](ui::QtDialog& d) {
+                                              type(d, ids::kCouponCode, "SAVE10");
+                                              click(d, ids::kCouponSubmit);
+                                          }});
+    box_.calls.clear();
+    press(ids::kApplyCoupon);
+    // The price the customer is told, taken from the store's answer.
+    const std::string caption = view().text(ids::kAddToCart);
+    ASSERT_EQ(caption.rfind("Add to Cart ($", 0), 0U) << caption;
+    const std::string couponPrice = caption.substr(14, caption.size() - 15);
+    ASSERT_NE(couponPrice, "14.95");
+    ASSERT_FALSE(box_.calls.empty());
+    EXPECT_NE(box_.calls.back().text.find("Your new price of $" + couponPrice + " has been set"), std::string::npos)
+        << box_.calls.back().text;
+
+    press(ids::kAddToCart);
+    EXPECT_EQ(view().text(ids::kAddToCart), "Remove ($" + couponPrice + ")");
+
+    dialogs_.script(ids::kCartDialogId, {[](ui::QtDialog& d) { click(d, ids::kCartProceed); }});
+    dialogs_.script(ids::kCheckoutDialogId, {[](ui::QtDialog& d) {
+                                                 type(d, ids::kCardNumber, "4111111111111111");
+                                                 type(d, ids::kCardCode, "123");
+                                                 click(d, ids::kPurchaseWithCard);
+                                             }});
+    store_.clearRequests();
+    press(ids::kCheckout);
+    std::string purchase;
+    for (const auto& request : store_.requests())
+        if (request.target == "/cgi-bin/vnprocess1.asp")
+            purchase = request.body;
+    EXPECT_NE(purchase.find("&productlist=tov-1002|Piper+Cub+Classic|" + couponPrice + "|SAVE10|"), std::string::npos)
+        << purchase;
 }
 
 TEST_F(PurchaseWindowTest, ClosingCheckoutBuysNothingAndKeepsTheCart)

@@ -30,9 +30,10 @@ bool HttpsStore::start(const CertificateFiles& certificate, int port, std::strin
         log_.append(entry);
         const std::size_t question = request.target.find('?');
         const std::string query = question == std::string::npos ? std::string() : request.target.substr(question + 1);
-        // A slow store, when asked for: the request has arrived and waits for its answer.
-        std::this_thread::sleep_for(store_.controls.replyDelay(request.path));
+        // A slow store, when asked for: the request is acted on at once (a purchase is
+        // charged and recorded) and its answer held back, as a slow payment gateway does.
         const ScriptReply reply = answerSecure(request.method, request.path, query, request.body, store_);
+        std::this_thread::sleep_for(store_.controls.replyDelay(request.path));
         response.status = reply.status;
         response.set_content(reply.body, reply.contentType.c_str());
         if (!reply.location.empty()) response.set_header("Location", reply.location);

@@ -76,6 +76,8 @@ MessageBoxFunction AgentMessageBox::function()
 int AgentMessageBox::operator()(const MessageBoxParams* params, DialogView* owner, const std::string& text,
                                 const char* caption, unsigned flags)
 {
+    if (hooks_.quitting && hooks_.quitting())
+        return kIdNoAnswer;
     const std::string title = caption != nullptr ? std::string(caption) : std::string(kNullCaption);
     QWidget* ownerWidget = messageBoxOwnerWidget(owner);
 
@@ -131,7 +133,7 @@ int AgentMessageBox::operator()(const MessageBoxParams* params, DialogView* owne
 
     // The loop can also end because the application is quitting: that is no answer.
     if (!dialog.isDone())
-        return kIdCancel;
+        return kIdNoAnswer;
     const int answer = dialog.answer();
     if (dialog.checkBoxTicked() && !copy.rememberKey.empty())
         remembered.store(copy.company, copy.rememberKey, copy.rememberIdent, static_cast<std::uint32_t>(answer));
@@ -172,7 +174,7 @@ int AgentMessageBox::showSystemModal(QWidget* owner, const std::string& text, co
 
     runLoop(box, hooks_);
     const auto found = ids.find(box.clickedButton());
-    return found == ids.end() ? kIdCancel : found->second;
+    return found == ids.end() ? kIdNoAnswer : found->second;
 }
 
 }  // namespace qk::ui

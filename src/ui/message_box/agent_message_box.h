@@ -25,6 +25,8 @@ struct MessageBoxHooks {
     std::function<void(const std::string& helpFile, unsigned context)> openHelp;
     // Called once the box (or the toolkit's box on the system-modal path) runs its loop.
     std::function<void(QDialog& box)> shown;
+    // true once the program is ending: no box opens any more, and the answer is none.
+    std::function<bool()> quitting;
 };
 
 class AgentMessageBox {
