@@ -70,7 +70,7 @@ struct CheckoutEnvironment {
     double logoPixelRatio = 1.0;
     // Reads the customer's purchases again; true when they show every product of the
     // cart as owned. Asked after a purchase request went out and no answer came back.
-    std::function<bool()> cartOwnedAfterReread;
+    std::function<bool()> cartOwnedAfterReread = nullptr;
 };
 
 // The cart's serialisation for the purchase, which also forgets the last attempt.

@@ -14,7 +14,7 @@ struct PartialIdentity {
     std::string totalText;     // the total of the server's Content-Range
     std::string etag;          // as the server sent it, quotes included; "" when none
     std::string lastModified;  // likewise
-    std::string date;          // the Date of the reply the validators came with; "" when none
+    std::string date = {};     // the Date of the reply the validators came with; "" when none
 
     bool operator==(const PartialIdentity&) const = default;
 };

@@ -20,13 +20,13 @@ namespace qk::ui {
 
 struct MessageBoxHooks {
     // The icon's sound, given the icon bits (0: the default sound); unset: the toolkit's beep.
-    std::function<void(unsigned iconBits)> beep;
+    std::function<void(unsigned iconBits)> beep = nullptr;
     // Opens the help file at a context (0: keyword search); unset: the desktop opens the file.
-    std::function<void(const std::string& helpFile, unsigned context)> openHelp;
+    std::function<void(const std::string& helpFile, unsigned context)> openHelp = nullptr;
     // Called once the box (or the toolkit's box on the system-modal path) runs its loop.
-    std::function<void(QDialog& box)> shown;
+    std::function<void(QDialog& box)> shown = nullptr;
     // true once the program is ending: no box opens any more, and the answer is none.
-    std::function<bool()> quitting;
+    std::function<bool()> quitting = nullptr;
 };
 
 class AgentMessageBox {
