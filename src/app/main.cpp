@@ -7,12 +7,16 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
     // Before anything holds a secret: no core file, no memory readable by a debugger.
     qk::platform::disableCoreDumps();
+    // A file past the user's file-size limit is a failed write the download reports (as a
+    // full disk), not a signal that ends the agent mid-download.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(QK_APP_ID));
     const qk::Deployment deployment = qk::Deployment::fromEnvironment();

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
@@ -45,6 +46,8 @@ bool parseSize(const char* text, std::uint64_t& size)
 
 int main(int argc, char** argv)
 {
+    // Past the file-size limit a write fails and is reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::optional<qk::download::PartialPlan> plan;
     if (argc >= 3 && std::string_view(argv[1]) == "--part") {
         plan = qk::download::PartialPlan{argv[2], 0};
