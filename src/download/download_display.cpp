@@ -171,7 +171,9 @@ void failDownload(DownloadDisplay& display, DownloadWindow& window)
     const std::string cause = readFailureCause(window.job);
     if (display.retryStage == 0 && cause.empty()) {
         // The first attempt failed: once more from the secondary server, without asking.
+        // Its figures start over: the primary's speed and time left no longer hold.
         display.retryStage = 1;
+        window.view.setText(ids::kProgressText, "Download Progress");
         beginFileDownload(display, window);
         return;
     }

@@ -248,5 +248,18 @@ TEST_F(ResumeTrustTest, AStalledTransferShowsAFallingSpeed)
     ASSERT_TRUE(runWindowUntil([this] { return !agent_->downloadDisplay.active; }, "the cancel"));
 }
 
+TEST_F(ResumeTrustTest, TheRetryOnTheSecondaryDropsThePrimarysFigures)
+{
+    ASSERT_TRUE(store_.control("fileid", "-rate512"));
+    ASSERT_TRUE(store_.control("primarycut", "600000"));
+    clickDownload();
+    ASSERT_TRUE(runWindowUntil([this] { return view().text(ids::kProgressText).starts_with("Remaining: "); },
+                               "the primary's figures"));
+    ASSERT_TRUE(runWindowUntil([this] { return agent_->downloadDisplay.retryStage == 1; }, "the retry"));
+    EXPECT_EQ(view().text(ids::kProgressText), "Download Progress");
+    window_->onCommand(ids::kCancelDownload, ui::Notify::Clicked, 0);
+    ASSERT_TRUE(runWindowUntil([this] { return !agent_->downloadDisplay.active; }, "the cancel"));
+}
+
 }  // namespace
 }  // namespace qk::test
