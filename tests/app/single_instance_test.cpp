@@ -157,16 +157,18 @@ protected:
                 return ::testing::AssertionFailure() << "the agent ended during its start-up";
             const auto log = store_.requests();
             int catalogs = 0;
-            bool logoAfter = false;
+            // The notification is asked for once the start-up has kept the logo in the
+            // library copy: after it the agent writes nothing more on its own.
+            bool notifiedAfter = false;
             for (const auto& request : log) {
                 if (request.body.starts_with("action=catalog")) {
                     ++catalogs;
-                    logoAfter = false;
-                } else if (request.target.ends_with("logo_s.png")) {
-                    logoAfter = true;
+                    notifiedAfter = false;
+                } else if (request.body.starts_with("qk=2&action=qknotify")) {
+                    notifiedAfter = true;
                 }
             }
-            if (catalogs == count && logoAfter)
+            if (catalogs == count && notifiedAfter)
                 return ::testing::AssertionSuccess();
             std::this_thread::sleep_for(20ms);
         }

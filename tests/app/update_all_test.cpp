@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -267,6 +268,13 @@ TEST_F(UpdateAllTest, UpdateAllStartsNothingWhileASingleDownloadRuns)
     EXPECT_TRUE(view().isVisible(ids::kUpdateAll));
     EXPECT_FALSE(view().isEnabled(ids::kUpdateAll));
 
+    // The single download's own request is in before the log is cleared.
+    ASSERT_TRUE(runWindowUntil(
+        [this] {
+            const auto log = store_.requests();
+            return std::any_of(log.begin(), log.end(), [](const auto& request) { return request.server == "file1"; });
+        },
+        "the held file request"));
     // A click that reaches the window all the same (a queued one, a keyboard shortcut).
     store_.clearRequests();
     box_.calls.clear();
