@@ -48,13 +48,7 @@ std::vector<download::DownloadSubject> missingLibraryFiles(const Agent& agent)
     std::vector<download::DownloadSubject> files;
     std::unordered_set<std::string> queued;
     const auto folder = productDownloadFolder(agent.appState.downloadBase, agent.appState.vendorId);
-    for (const ListedProduct& listed : agent.appState.products) {
-        const ProductRecord& record = listed.record();
-        if (record.hidden() != "No" || record.price() == "free" ||
-            findOrder(agent.purchases, agent.cart.giftMode, record.productId()) != 1)
-            continue;
-        OrderFields order;
-        readOrderRecord(*agent.purchases.owningOrder(record.productId()), order);
+    for (const OrderFields& order : listedOwnedOrders(agent)) {
         for (download::LibraryGap& gap : download::missingOrDamagedFilesOf(order, folder)) {
             if (queued.insert(gap.subject.fileName).second)
                 files.push_back(std::move(gap.subject));

@@ -19,18 +19,8 @@ namespace {
 // The outdated files of the listed owned products, in list order, each file name once.
 download::LibraryUpdatePlan outdatedLibraryFiles(const Agent& agent)
 {
-    std::vector<OrderFields> orders;
-    const auto folder = productDownloadFolder(agent.appState.downloadBase, agent.appState.vendorId);
-    for (const ListedProduct& listed : agent.appState.products) {
-        const ProductRecord& record = listed.record();
-        if (record.hidden() != "No" || record.price() == "free" ||
-            findOrder(agent.purchases, agent.cart.giftMode, record.productId()) != 1)
-            continue;
-        OrderFields order;
-        readOrderRecord(*agent.purchases.owningOrder(record.productId()), order);
-        orders.push_back(std::move(order));
-    }
-    return download::planLibraryUpdates(orders, folder);
+    return download::planLibraryUpdates(listedOwnedOrders(agent),
+                                        productDownloadFolder(agent.appState.downloadBase, agent.appState.vendorId));
 }
 
 std::string confirmationText(std::size_t count)
@@ -53,6 +43,21 @@ void finishQueue(Agent& agent, ui::DialogView& view, const std::function<void()>
 }
 
 }  // namespace
+
+std::vector<OrderFields> listedOwnedOrders(const Agent& agent)
+{
+    std::vector<OrderFields> orders;
+    for (const ListedProduct& listed : agent.appState.products) {
+        const ProductRecord& record = listed.record();
+        if (record.hidden() != "No" || record.price() == "free" ||
+            findOrder(agent.purchases, agent.cart.giftMode, record.productId()) != 1)
+            continue;
+        OrderFields order;
+        readOrderRecord(*agent.purchases.owningOrder(record.productId()), order);
+        orders.push_back(std::move(order));
+    }
+    return orders;
+}
 
 void showUpdateAllButton(Agent& agent, ui::DialogView& view, bool updatesView)
 {

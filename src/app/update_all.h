@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "download/update_queue.h"
+#include "store/order_record.h"
 #include "ui/dialog_view.h"
 
 namespace qk::app {
@@ -18,6 +19,10 @@ inline constexpr const char* kUpdateAllCaption = "Update All";
 // Shows the button in the updates view (and while its queue runs), usable when the view
 // lists something and nothing is being fetched.
 void showUpdateAllButton(Agent& agent, ui::DialogView& view, bool updatesView);
+
+// The orders of the listed owned products (not hidden, not free), in list order: what
+// Update All and Download All look through.
+std::vector<OrderFields> listedOwnedOrders(const Agent& agent);
 
 // Asks once, then starts the queue. `refreshView` fills the list again once the queue ends.
 void onUpdateAllClicked(Agent& agent, ui::DialogView& view, const std::function<void()>& refreshView);
